@@ -1,0 +1,44 @@
+# Front door. Every target does its own set-up.
+SHELL := /bin/bash
+JOBS ?= 2
+
+.PHONY: all deps configure build test test-native test-win64 dist demo bench clean
+
+all: build
+
+deps:
+	bash tools/setup/install-deps.sh
+
+configure: deps
+	cmake --preset native >/dev/null
+	cmake --preset win64 >/dev/null
+	cmake --preset win32 >/dev/null
+
+build: configure
+	cmake --build --preset native -j $(JOBS)
+	cmake --build --preset win64 -j $(JOBS)
+	cmake --build --preset win32 -j $(JOBS)
+
+test: build
+	bash tools/setup/check-pe.sh build/win64 build/win32
+	ctest --preset native
+	ctest --preset win64
+
+dist: deps
+	cmake --preset win64 >/dev/null
+	cmake --preset win32 >/dev/null
+	cmake --build --preset win64 -j $(JOBS) --target KXLaunch NPKXGamePlugin
+	cmake --build --preset win32 -j $(JOBS) --target KXLaunch NPKXGamePlugin
+	mkdir -p dist/win32 dist/win64
+	cp build/win32/launcher/KXLaunch.exe build/win32/plugin/NPKXGamePlugin.dll dist/win32/
+	cp build/win64/launcher/KXLaunch.exe build/win64/plugin/NPKXGamePlugin.dll dist/win64/
+	@file dist/win32/* dist/win64/*
+
+demo: dist
+
+bench:
+	@if ls bench/*.sh >/dev/null 2>&1; then for b in bench/*.sh; do bash "$$b" || exit 1; done; \
+	else echo "no benchmarks yet"; fi
+
+clean:
+	rm -rf build/native build/win64 build/win32 dist

@@ -1,0 +1,15 @@
+# Cross build for Windows (x86_64) with mingw-w64's posix-thread compilers.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(KX_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER   ${KX_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KX_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${KX_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${KX_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# No mingw runtime DLLs beside the deliverables.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
