@@ -26,9 +26,10 @@ up)
   fi
   rm -rf "$WINEPREFIX"
   cp -a "$template" "$WINEPREFIX"
-  "$KX_WINESERVER" -p
+  # No inherited pipes: ctest waits for every holder of its output to close.
+  "$KX_WINESERVER" -p </dev/null >/dev/null 2>&1
   # Warm the prefix so the first test does not pay the start-up.
-  "$KX_WINE" cmd /c exit 0 >/dev/null 2>&1 || true
+  "$KX_WINE" cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
   echo "wine prefix ready: $WINEPREFIX"
   ;;
 down)

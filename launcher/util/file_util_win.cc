@@ -1,0 +1,109 @@
+#include "launcher/util/file_util_win.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "common/base/scoped_handle.h"
+#include "launcher/util/text_convert_win.h"
+
+namespace kx::launcher {
+namespace {
+
+constexpr size_t kMaxPath = 259;
+// A text file larger than this is not a file of ours.
+constexpr LONGLONG kMaxTextFileBytes = 64LL * 1024 * 1024;
+
+bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool isDrive(const std::wstring& s) {
+  if (s.size() < 2 || s.size() > 3) return false;
+  const wchar_t c = s[0];
+  if (!((c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z')) || s[1] != L':') return false;
+  return s.size() == 2 || isSeparator(s[2]);
+}
+
+// One level: done when created, when the name exists, or when it is a drive.
+bool createOneLevel(const std::wstring& folder) {
+  if (folder.empty() || isDrive(folder)) return true;
+  if (CreateDirectoryW(folder.c_str(), nullptr)) return true;
+  return GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+bool makeDirectories(const std::wstring& path, bool lastIsFileName) {
+  if (path.size() > kMaxPath) return false;
+  std::wstring prefix;
+  std::wstring component;
+  for (wchar_t c : path) {
+    if (isSeparator(c)) {
+      if (!prefix.empty() || !component.empty()) {
+        prefix += component;
+        if (!createOneLevel(prefix)) return false;
+      }
+      prefix += L'\\';
+      component.clear();
+    } else {
+      component += c;
+    }
+  }
+  if (lastIsFileName || component.empty()) return true;
+  return createOneLevel(prefix + component);
+}
+
+bool removeDirectoryTree(const std::wstring& folder) {
+  bool ok = true;
+  WIN32_FIND_DATAW data;
+  ScopedFindHandle find(FindFirstFileW((folder + L"\\*.*").c_str(), &data));
+  if (find.valid()) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = folder + L"\\" + name;
+      const DWORD attrs = data.dwFileAttributes;
+      if (attrs & FILE_ATTRIBUTE_DIRECTORY) {
+        ok = (attrs & FILE_ATTRIBUTE_REPARSE_POINT) ? RemoveDirectoryW(child.c_str()) != 0
+                                                    : removeDirectoryTree(child);
+      } else {
+        ok = DeleteFileW(child.c_str()) != 0;
+      }
+    } while (ok && FindNextFileW(find.get(), &data));
+  }
+  find.reset();
+  const bool removed = RemoveDirectoryW(folder.c_str()) != 0;
+  return ok && removed;
+}
+
+bool fileExists(const std::wstring& path) {
+  if (path.empty()) return false;
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool readTextFileUtf8(const std::wstring& path, std::wstring& out) {
+  ScopedFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > kMaxTextFileBytes) {
+    return false;
+  }
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  size_t got = 0;
+  while (got < bytes.size()) {
+    DWORD n = 0;
+    if (!ReadFile(file.get(), bytes.data() + got, static_cast<DWORD>(bytes.size() - got), &n, nullptr)) {
+      return false;
+    }
+    if (n == 0) break;  // the file shrank while we read it
+    got += n;
+  }
+  bytes.resize(strnlen(bytes.data(), got));
+  // A stale output must not survive an empty file.
+  out.clear();
+  utf8ToWide(bytes, out);
+  return true;
+}
+
+}  // namespace kx::launcher
