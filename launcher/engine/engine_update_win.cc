@@ -222,9 +222,15 @@ bool EngineUpdater::checkEngineVersion(std::wstring& errorText) {
     errorText = kEngineListParseText;
     return false;
   }
-  if (isSubVersion(curVer) && !rollbackEngineFiles()) {
-    errorText = kEngineRollbackText;
-    return false;
+  if (isSubVersion(curVer)) {
+    if (!rollbackEngineFiles()) {
+      errorText = kEngineRollbackText;
+      return false;
+    }
+    // The files are the full version's again and Backup is gone: say so on
+    // disk, or a later failure would leave a sub-version number that no
+    // rollback can ever serve again.
+    writeVersionFile(layout.versionIni(), fullVersionOf(curVer));
   }
 
   const std::vector<EngineEntry> candidates = selectCandidates(entries, curVer);

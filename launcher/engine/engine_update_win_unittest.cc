@@ -177,6 +177,31 @@ TEST(EngineUpdateTest, RunningClientFailsAndTouchesNothing) {
   EXPECT_TRUE(client.finish());
 }
 
+TEST(EngineUpdateTest, BackupFailingAfterRollbackLeavesTheFullVersionRecorded) {
+  TempTree tree(L"engine_after_rollback");
+  tree.writeAll({{L"version.ini", "2.5.2\r\n"},
+                 {L"kxmain.dll", "dll252"},
+                 {L"other.dll", "o250"},
+                 {L"Backup\\kxmain.dll", "dll250"},
+                 {L"Backup\\checkinfo.lst", "kxmain.dll 6\r\n"},
+                 {L"Documents\\subver\\version.ini", kSubver253},
+                 {L"Documents\\subver\\other.dll", "o253"}});
+  // other.dll cannot be read for its backup.
+  HANDLE held = CreateFileW(tree.path(L"other.dll").c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EngineUpdater updater(tree.root(), [](uint32_t) {});
+  std::wstring error;
+  EXPECT_FALSE(updater.checkEngineVersion(error));
+  CloseHandle(held);
+  EXPECT_EQ(error, kEngineBackupText);
+  const FileTree after = tree.read();
+  EXPECT_EQ(after.at(L"kxmain.dll"), "dll250");
+  EXPECT_EQ(after.at(L"other.dll"), "o250");
+  EXPECT_EQ(after.at(L"version.ini"), "2.5.0\r\n");
+  EXPECT_FALSE(fileExists(tree.path(L"Backup")));
+}
+
 TEST(EngineUpdateTest, RollbackWaitsForALockedFileWithOneCounter) {
   for (int releaseAfter : {3, 11}) {
     SCOPED_TRACE(releaseAfter);

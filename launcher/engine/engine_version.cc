@@ -1,6 +1,7 @@
 #include "launcher/engine/engine_version.h"
 
 #include <cwchar>
+#include <string>
 
 #include "launcher/util/text.h"
 #include "launcher/util/version.h"
@@ -49,6 +50,12 @@ bool isSubVersion(const std::wstring& version) {
   int a = 0, b = 0, c = 0;
   if (std::swscanf(version.c_str(), L"%d.%d.%d", &a, &b, &c) != 3) return false;
   return c != 0;
+}
+
+std::wstring fullVersionOf(const std::wstring& version) {
+  int a = 0, b = 0, c = 0;
+  if (std::swscanf(version.c_str(), L"%d.%d.%d", &a, &b, &c) != 3) return std::wstring();
+  return std::to_wstring(a) + L"." + std::to_wstring(b) + L".0";
 }
 
 std::vector<EngineEntry> selectCandidates(const std::vector<EngineEntry>& entries,

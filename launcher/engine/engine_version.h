@@ -35,6 +35,10 @@ std::string formatVersionText(const std::string& utf8Version);
 // Third number of a three-number version is not 0. False when it does not read.
 bool isSubVersion(const std::wstring& version);
 
+// The full version a sub-version sits on: 2.5.2 -> 2.5.0. Empty when it does
+// not read as three numbers.
+std::wstring fullVersionOf(const std::wstring& version);
+
 // Entries newer than |curVer| over three components, in file order.
 std::vector<EngineEntry> selectCandidates(const std::vector<EngineEntry>& entries,
                                           const std::wstring& curVer);

@@ -56,6 +56,8 @@ TEST(EngineSelectionTest, SubVersion) {
   EXPECT_TRUE(isSubVersion(L"2.5.2"));
   EXPECT_FALSE(isSubVersion(L"2.5"));
   EXPECT_FALSE(isSubVersion(L""));
+  EXPECT_EQ(fullVersionOf(L"2.5.2"), L"2.5.0");
+  EXPECT_EQ(fullVersionOf(L"2.5"), L"");
 }
 
 TEST(VersionTextTest, WritesVersionAndCrLf) {
