@@ -21,19 +21,23 @@ constexpr uint32_t kLockedFileWaitMs = 1000;
 
 enum class MoveResult { kDone, kFailedUndone, kFailedStuck };
 
-MoveResult moveFilesDetailed(const std::wstring& sourceDir, const std::wstring& targetDir,
+EngineFileOps& realFileOps() {
+  static EngineFileOps ops;
+  return ops;
+}
+
+MoveResult moveFilesDetailed(EngineFileOps& ops, const std::wstring& sourceDir,
+                             const std::wstring& targetDir,
                              const std::vector<std::wstring>& names, bool undoOnFailure) {
   for (size_t i = 0; i < names.size(); ++i) {
     const std::wstring dst = joinPath(targetDir, names[i]);
-    if (makeDirectories(dst, true) &&
-        MoveFileW(joinPath(sourceDir, names[i]).c_str(), dst.c_str())) {
+    if (makeDirectories(dst, true) && ops.move(joinPath(sourceDir, names[i]), dst)) {
       continue;
     }
     if (!undoOnFailure) return MoveResult::kFailedStuck;
     bool undone = true;
     for (size_t j = i; j-- > 0;) {
-      if (!MoveFileW(joinPath(targetDir, names[j]).c_str(),
-                     joinPath(sourceDir, names[j]).c_str())) {
+      if (!ops.move(joinPath(targetDir, names[j]), joinPath(sourceDir, names[j]))) {
         undone = false;
       }
     }
@@ -49,6 +53,16 @@ bool canOpenExclusively(const std::wstring& path) {
 }
 
 }  // namespace
+
+bool EngineFileOps::move(const std::wstring& from, const std::wstring& to) {
+  return MoveFileW(from.c_str(), to.c_str()) != 0;
+}
+bool EngineFileOps::moveReplacing(const std::wstring& from, const std::wstring& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+bool EngineFileOps::copy(const std::wstring& from, const std::wstring& to) {
+  return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
+}
 
 std::wstring findEngineVersionFile(const std::wstring& dir, const std::wstring& fileName) {
   if (dir.empty() || fileName.empty()) return std::wstring();
@@ -82,11 +96,12 @@ bool writeVersionFile(const std::wstring& path, const std::wstring& version) {
 
 bool moveFiles(const std::wstring& sourceDir, const std::wstring& targetDir,
                const std::vector<std::wstring>& names, bool undoOnFailure) {
-  return moveFilesDetailed(sourceDir, targetDir, names, undoOnFailure) == MoveResult::kDone;
+  return moveFilesDetailed(realFileOps(), sourceDir, targetDir, names, undoOnFailure) ==
+         MoveResult::kDone;
 }
 
-EngineUpdater::EngineUpdater(std::wstring gameDir, SleepFn sleep)
-    : gameDir_(std::move(gameDir)), sleep_(std::move(sleep)) {}
+EngineUpdater::EngineUpdater(std::wstring gameDir, SleepFn sleep, EngineFileOps* ops)
+    : gameDir_(std::move(gameDir)), sleep_(std::move(sleep)), ops_(ops ? ops : &realFileOps()) {}
 
 void EngineUpdater::sleep(uint32_t ms) const {
   if (sleep_) {
@@ -117,12 +132,12 @@ bool EngineUpdater::copyEngineFiles(const std::wstring& sourceDir, const std::ws
       break;
     }
     const bool existed = fileExists(dst);
-    if (existed && !MoveFileW(dst.c_str(), save.c_str())) {
+    if (existed && !ops_->move(dst, save)) {
       ok = false;
       break;
     }
     touched.push_back({name, existed});
-    if (!CopyFileW(src.c_str(), dst.c_str(), FALSE)) {
+    if (!ops_->copy(src, dst)) {
       ok = false;
       break;
     }
@@ -136,8 +151,7 @@ bool EngineUpdater::copyEngineFiles(const std::wstring& sourceDir, const std::ws
   for (auto it = touched.rbegin(); it != touched.rend(); ++it) {
     const std::wstring dst = joinPath(targetDir, it->name);
     if (it->movedAside) {
-      if (!MoveFileExW(joinPath(scratch, it->name).c_str(), dst.c_str(),
-                       MOVEFILE_REPLACE_EXISTING)) {
+      if (!ops_->moveReplacing(joinPath(scratch, it->name), dst)) {
         restored = false;
       }
     } else if (fileExists(dst)) {
@@ -179,7 +193,7 @@ bool EngineUpdater::rollbackEngineFiles() {
   removeDirectoryTree(scratch);
   if (!makeDirectories(scratch, false)) return false;
 
-  switch (moveFilesDetailed(gameDir_, scratch, names, true)) {
+  switch (moveFilesDetailed(*ops_, gameDir_, scratch, names, true)) {
     case MoveResult::kDone:
       break;
     case MoveResult::kFailedUndone:
@@ -188,15 +202,21 @@ bool EngineUpdater::rollbackEngineFiles() {
     case MoveResult::kFailedStuck:
       return false;  // installed files left in the scratch tree stay there
   }
-  if (moveFilesDetailed(backupDir, gameDir_, names, true) == MoveResult::kDone) {
+  if (moveFilesDetailed(*ops_, backupDir, gameDir_, names, true) == MoveResult::kDone) {
     removeDirectoryTree(scratch);
     removeDirectoryTree(backupDir);
     return true;
   }
-  // Put the installed files back; whatever cannot go back stays in scratch.
-  if (moveFilesDetailed(scratch, gameDir_, names, false) == MoveResult::kDone) {
-    removeDirectoryTree(scratch);
+  // Put the installed files back, each one that can; whatever cannot go back
+  // stays in scratch rather than being deleted with it.
+  bool allBack = true;
+  for (const std::wstring& name : names) {
+    const std::wstring saved = joinPath(scratch, name);
+    if (!fileExists(saved)) continue;
+    const std::wstring dst = joinPath(gameDir_, name);
+    if (!makeDirectories(dst, true) || !ops_->move(saved, dst)) allBack = false;
   }
+  if (allBack) removeDirectoryTree(scratch);
   return false;
 }
 

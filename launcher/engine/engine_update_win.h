@@ -35,10 +35,20 @@ bool writeVersionFile(const std::wstring& path, const std::wstring& version);
 bool moveFiles(const std::wstring& sourceDir, const std::wstring& targetDir,
                const std::vector<std::wstring>& names, bool undoOnFailure);
 
+// The file moves and copies of an update; tests make single calls fail.
+class EngineFileOps {
+ public:
+  virtual ~EngineFileOps() = default;
+  virtual bool move(const std::wstring& from, const std::wstring& to);           // never replaces
+  virtual bool moveReplacing(const std::wstring& from, const std::wstring& to);
+  virtual bool copy(const std::wstring& from, const std::wstring& to);           // overwrites
+};
+
 class EngineUpdater {
  public:
   // |sleep| serves every wait (running clients, locked files); empty: Sleep.
-  explicit EngineUpdater(std::wstring gameDir, SleepFn sleep = {});
+  // |ops| (not owned, may be null for the real calls) must outlive the updater.
+  explicit EngineUpdater(std::wstring gameDir, SleepFn sleep = {}, EngineFileOps* ops = nullptr);
 
   // On failure |errorText| holds the reason; version.ini is rewritten only
   // after every file was copied.
@@ -58,6 +68,7 @@ class EngineUpdater {
 
   std::wstring gameDir_;
   SleepFn sleep_;
+  EngineFileOps* ops_;
 };
 
 // checkEngineVersion on state.gameDir, failure text in state.errorText.

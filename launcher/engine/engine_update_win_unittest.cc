@@ -233,6 +233,87 @@ TEST(EngineUpdateTest, RollbackWaitsForALockedFileWithOneCounter) {
   }
 }
 
+// Real file calls, except those whose source path ends in a listed suffix.
+class FailingOps : public EngineFileOps {
+ public:
+  std::vector<std::wstring> failMoveFrom, failMoveReplacingFrom, failCopyFrom;
+  bool move(const std::wstring& from, const std::wstring& to) override {
+    return !matches(failMoveFrom, from) && EngineFileOps::move(from, to);
+  }
+  bool moveReplacing(const std::wstring& from, const std::wstring& to) override {
+    return !matches(failMoveReplacingFrom, from) && EngineFileOps::moveReplacing(from, to);
+  }
+  bool copy(const std::wstring& from, const std::wstring& to) override {
+    return !matches(failCopyFrom, from) && EngineFileOps::copy(from, to);
+  }
+
+ private:
+  static bool matches(const std::vector<std::wstring>& suffixes, const std::wstring& path) {
+    for (const std::wstring& s : suffixes) {
+      if (path.size() >= s.size() && path.compare(path.size() - s.size(), s.size(), s) == 0) {
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
+TEST(EngineUndoTest, CopyUndoThatCannotFinishKeepsThePreviousFile) {
+  TempTree tree(L"undo_copy");
+  tree.writeAll({{L"f1", "old1"}, {L"f2", "old2"}, {L"f3", "old3"},
+                 {L"src\\f1", "new1"}, {L"src\\f2", "new2"}, {L"src\\f3", "new3"}});
+  FailingOps ops;
+  ops.failCopyFrom = {L"src\\f3"};
+  ops.failMoveReplacingFrom = {L"backuptemp\\f1"};
+  EngineUpdater updater(tree.root(), [](uint32_t) {}, &ops);
+  EXPECT_FALSE(updater.copyEngineFiles(tree.path(L"src"), tree.root(), {L"f1", L"f2", L"f3"}));
+  const FileTree after = tree.read();
+  EXPECT_EQ(after.at(L"f2"), "old2");
+  EXPECT_EQ(after.at(L"f3"), "old3");
+  // f1 could not go back: its previous bytes survive in the scratch folder.
+  EXPECT_EQ(after.at(L"backuptemp\\f1"), "old1");
+}
+
+TEST(EngineUndoTest, RollbackFailingMidwayRestoresEverything) {
+  TempTree tree(L"undo_rollback_ok");
+  const FileTree before = {{L"a.dll", "newA"}, {L"b.dll", "newB"},
+                           {L"Backup\\a.dll", "A"}, {L"Backup\\b.dll", "B"},
+                           {L"Backup\\checkinfo.lst", "a.dll 1\r\nb.dll 1\r\n"}};
+  tree.writeAll(before);
+  FailingOps ops;
+  ops.failMoveFrom = {L"Backup\\b.dll"};
+  EngineUpdater updater(tree.root(), [](uint32_t) {}, &ops);
+  EXPECT_FALSE(updater.rollbackEngineFiles());
+  EXPECT_EQ(tree.read(), before);
+  EXPECT_FALSE(fileExists(tree.path(L"backuptemp")));
+}
+
+TEST(EngineUndoTest, RollbackThatCannotPutFilesBackKeepsThem) {
+  TempTree tree(L"undo_rollback");
+  tree.writeAll({{L"a.dll", "newA"}, {L"b.dll", "newB"},
+                 {L"Backup\\a.dll", "A"}, {L"Backup\\b.dll", "B"},
+                 {L"Backup\\checkinfo.lst", "a.dll 1\r\nb.dll 1\r\n"}});
+  // Backup\b.dll cannot come in, and the backup a.dll that already came in
+  // cannot step back: the installed a.dll cannot return and must survive in
+  // the scratch folder.
+  struct UndoBlocked : FailingOps {
+    std::wstring gameA;
+    bool move(const std::wstring& from, const std::wstring& to) override {
+      if (from == gameA && to.find(L"Backup") != std::wstring::npos) return false;
+      return FailingOps::move(from, to);
+    }
+  } blocked;
+  blocked.failMoveFrom = {L"Backup\\b.dll"};
+  blocked.gameA = tree.path(L"a.dll");
+  EngineUpdater updater(tree.root(), [](uint32_t) {}, &blocked);
+  EXPECT_FALSE(updater.rollbackEngineFiles());
+  const FileTree after = tree.read();
+  const FileTree expected = {{L"a.dll", "A"}, {L"b.dll", "newB"}, {L"backuptemp\\a.dll", "newA"},
+                             {L"Backup\\b.dll", "B"},
+                             {L"Backup\\checkinfo.lst", "a.dll 1\r\nb.dll 1\r\n"}};
+  EXPECT_EQ(after, expected) << dump(after);
+}
+
 TEST(EngineFilesTest, VersionFileAndMoves) {
   TempTree tree(L"engine_files");
   EXPECT_EQ(findEngineVersionFile(tree.root(), L"version.ini"), L"");
