@@ -1,0 +1,63 @@
+#ifndef KX_LAUNCHER_ENGINE_INTEGRITY_WIN_H_
+#define KX_LAUNCHER_ENGINE_INTEGRITY_WIN_H_
+
+// Completeness of the game directory, the engine snapshot in HashRes, and the
+// backup manifest checkinfo.lst.
+
+#include <string>
+#include <vector>
+
+#include "launcher/engine/check_info_format.h"
+
+namespace kx::launcher {
+
+// kxmain.dll and kxmain.exe, plus the eight HashRes samples unless
+// findownload.dat says a full package was unpacked.
+bool checkEnginePath(const std::wstring& gameDir);
+
+// Copies the files named exactly kxmain.dll and version.ini from |gameDir|
+// into gameDir\HashRes (or back); folders are skipped; the first failed copy
+// ends it. Always true.
+bool saveEngineToHashRes(const std::wstring& gameDir);
+bool restoreEngineFromHashRes(const std::wstring& gameDir);
+
+// Size of a file through a 32-bit position; -1 when it cannot be opened or is
+// 2 GiB or larger.
+int32_t measureFileSize(const std::wstring& path);
+
+// The manifest of a backup folder. Read mode loads the file at once (missing
+// or unreadable: empty); write mode writes it when the object goes away.
+class CheckInfoList {
+ public:
+  enum class Mode { kRead = 0, kWrite = 1 };
+
+  CheckInfoList(std::wstring listPath, std::wstring baseDir, Mode mode);
+  ~CheckInfoList();
+  CheckInfoList(const CheckInfoList&) = delete;
+  CheckInfoList& operator=(const CheckInfoList&) = delete;
+
+  // Write mode: records baseDir\name with its current size.
+  bool add(const std::wstring& name);
+  // Read mode: not empty, and every file still has its recorded size.
+  bool verify() const;
+  std::vector<std::wstring> names() const;
+  const std::vector<CheckInfoEntry>& entries() const { return entries_; }
+  // Write mode: nothing is written when the object goes away.
+  void discard() { discarded_ = true; }
+
+ private:
+  std::wstring listPath_;
+  std::wstring baseDir_;
+  Mode mode_;
+  bool discarded_ = false;
+  std::vector<CheckInfoEntry> entries_;
+};
+
+// Copies the named files that exist from |fromDir| into |backupDir| and writes
+// backupDir\checkinfo.lst. On failure the backup folder is removed.
+bool backupFiles(const std::vector<std::wstring>& names, const std::wstring& fromDir,
+                 const std::wstring& backupDir);
+
+}  // namespace kx::launcher
+
+#endif  // KX_LAUNCHER_ENGINE_INTEGRITY_WIN_H_

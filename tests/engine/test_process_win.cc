@@ -1,0 +1,49 @@
+#include "tests/engine/test_process_win.h"
+
+#include <cstdlib>
+
+namespace kx::test {
+
+std::wstring waitHelperPath() {
+  const char* dir = std::getenv("KX_TEST_HELPER_DIR");
+  if (dir == nullptr) return std::wstring();
+  std::wstring path;
+  for (const char* p = dir; *p; ++p) path += static_cast<wchar_t>(*p);
+  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+  for (wchar_t& c : path) {
+    if (c == L'/') c = L'\\';
+  }
+  return path + L"\\kx_wait_helper.exe";
+}
+
+bool HelperProcess::start(const std::wstring& exePath) {
+  if (!CopyFileW(waitHelperPath().c_str(), exePath.c_str(), FALSE)) return false;
+  static LONG counter = 0;
+  const std::wstring name = L"kx_wait_helper_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                            std::to_wstring(InterlockedIncrement(&counter));
+  event_.reset(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+  if (!event_.valid()) return false;
+  std::wstring commandLine = L"\"" + exePath + L"\" " + name;
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &si, &pi)) {
+    return false;
+  }
+  CloseHandle(pi.hThread);
+  process_.reset(pi.hProcess);
+  pid_ = pi.dwProcessId;
+  return true;
+}
+
+bool HelperProcess::finish() {
+  if (!process_.valid()) return true;
+  if (event_.valid()) SetEvent(event_.get());
+  const bool ended = WaitForSingleObject(process_.get(), 10000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(process_.get(), 1);
+  process_.reset();
+  return ended;
+}
+
+}  // namespace kx::test

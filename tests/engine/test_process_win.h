@@ -1,0 +1,35 @@
+#ifndef KX_TESTS_ENGINE_TEST_PROCESS_WIN_H_
+#define KX_TESTS_ENGINE_TEST_PROCESS_WIN_H_
+
+// Starts copies of kx_wait_helper.exe as stand-in game clients for tests.
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/base/scoped_handle.h"
+
+namespace kx::test {
+
+// Windows path of the helper, from KX_TEST_HELPER_DIR (a host path under Wine).
+std::wstring waitHelperPath();
+
+class HelperProcess {
+ public:
+  // Copies the helper to |exePath| (parents must exist) and starts it.
+  bool start(const std::wstring& exePath);
+  // Lets it exit and waits for that (up to 10 s); true when it ended.
+  bool finish();
+  uint32_t pid() const { return pid_; }
+  HANDLE handle() const { return process_.get(); }
+  ~HelperProcess() { finish(); }
+
+ private:
+  kx::ScopedHandle event_;
+  kx::ScopedHandle process_;
+  uint32_t pid_ = 0;
+};
+
+}  // namespace kx::test
+
+#endif  // KX_TESTS_ENGINE_TEST_PROCESS_WIN_H_
