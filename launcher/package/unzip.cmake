@@ -12,10 +12,9 @@ kx_add_gtest(NAME launcher_zip_file_names_unittest MODULE launcher
 
 if(WIN32)
   target_sources(kx_launcher_unzip PRIVATE zip_file_win.cc unzip_win.cc)
-  target_link_libraries(kx_launcher_unzip PUBLIC kx_launcher_util)
   kx_add_gtest(NAME launcher_unzip_win_unittest MODULE launcher
                SOURCES unzip_win_unittest.cc
-               LIBS kx_launcher_unzip kx_launcher_unzip_test_writer)
+               LIBS kx_launcher_unzip kx_launcher_unzip_test_writer kx_launcher_util)
   add_executable(kx_unzip_bench unzip_bench_main.cc)
   target_link_options(kx_unzip_bench PRIVATE -municode -mconsole)
   target_link_libraries(kx_unzip_bench PRIVATE kx_launcher_unzip)
