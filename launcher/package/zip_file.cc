@@ -15,36 +15,46 @@ constexpr size_t kReadAheadSize = 256 * 1024;
 constexpr size_t kChunkSize = 256 * 1024;
 constexpr uLong kUtf8NameFlag = 1u << 11;
 
-// minizip seeks before every small read; a read-ahead buffer keeps that from
-// turning into one system call per 16 KiB.
+// minizip seeks before every small read and goes back to the central
+// directory for every entry. Two read-ahead windows (one tends to hold the
+// directory, the other the entry data) keep that from turning into a system
+// call, or a refill, per 16 KiB.
 class BufferedStream {
  public:
-  explicit BufferedStream(ZipFileSource* source) : source_(source), buffer_(kReadAheadSize) {}
+  explicit BufferedStream(ZipFileSource* source) : source_(source) {
+    for (Window& w : windows_) w.bytes.resize(kReadAheadSize);
+  }
 
   uLong read(void* out, uLong length) {
     auto* dst = static_cast<unsigned char*>(out);
     uLong done = 0;
     while (done < length) {
-      if (pos_ >= bufStart_ && pos_ < bufStart_ + bufLen_) {
-        size_t off = static_cast<size_t>(pos_ - bufStart_);
-        size_t n = std::min<size_t>(bufLen_ - off, length - done);
-        std::memcpy(dst + done, buffer_.data() + off, n);
+      Window* hit = nullptr;
+      for (Window& w : windows_) {
+        if (pos_ >= w.start && pos_ < w.start + w.length) hit = &w;
+      }
+      if (hit) {
+        size_t off = static_cast<size_t>(pos_ - hit->start);
+        size_t n = std::min<size_t>(hit->length - off, length - done);
+        std::memcpy(dst + done, hit->bytes.data() + off, n);
+        hit->lastUse = ++clock_;
         done += static_cast<uLong>(n);
         pos_ += n;
         continue;
       }
       size_t got = 0;
-      if (length - done >= buffer_.size()) {
+      if (length - done >= kReadAheadSize) {
         if (!source_->readAt(pos_, dst + done, length - done, &got)) error_ = true;
         if (got == 0) break;
         done += static_cast<uLong>(got);
         pos_ += got;
         continue;
       }
-      bufStart_ = pos_;
-      bufLen_ = 0;
-      if (!source_->readAt(pos_, buffer_.data(), buffer_.size(), &got)) error_ = true;
-      bufLen_ = got;
+      Window& w = windows_[0].lastUse <= windows_[1].lastUse ? windows_[0] : windows_[1];
+      w.start = pos_;
+      if (!source_->readAt(pos_, w.bytes.data(), w.bytes.size(), &got)) error_ = true;
+      w.length = got;
+      w.lastUse = ++clock_;
       if (got == 0) break;
     }
     return done;
@@ -66,10 +76,16 @@ class BufferedStream {
   int error() const { return error_ ? 1 : 0; }
 
  private:
+  struct Window {
+    std::vector<unsigned char> bytes;
+    uint64_t start = 0;
+    size_t length = 0;
+    uint64_t lastUse = 0;
+  };
+
   ZipFileSource* source_;
-  std::vector<unsigned char> buffer_;
-  uint64_t bufStart_ = 0;
-  size_t bufLen_ = 0;
+  Window windows_[2];
+  uint64_t clock_ = 0;
   uint64_t pos_ = 0;
   bool error_ = false;
 };
@@ -130,7 +146,15 @@ struct ZipFile::Data {
   unzFile zip = nullptr;
   // An archive that is only an end record; minizip cannot open those.
   bool emptyArchive = false;
-  std::unordered_map<std::string, ZipEntryPosition> entries;
+  // The entry table, in the archive's directory order (which keeps reads
+  // sequential), with an index by name.
+  std::vector<std::pair<std::string, ZipEntryPosition>> entries;
+  std::unordered_map<std::string, size_t> index;
+
+  const ZipEntryPosition* find(const std::string& name) const {
+    auto it = index.find(name);
+    return it == index.end() ? nullptr : &entries[it->second].second;
+  }
   std::vector<char> chunk;
 };
 
@@ -163,6 +187,7 @@ size_t ZipFile::entryCount() const { return data_->entries.size(); }
 bool ZipFile::loadEntryList(const std::string& prefix) {
   unzFile zip = data_->zip;
   data_->entries.clear();
+  data_->index.clear();
   if (!zip) return data_->emptyArchive;
   std::string name;
   for (int rc = unzGoToFirstFile(zip); rc == UNZ_OK; rc = unzGoToNextFile(zip)) {
@@ -178,7 +203,9 @@ bool ZipFile::loadEntryList(const std::string& prefix) {
     unz64_file_pos pos;
     if (unzGetFilePos64(zip, &pos) != UNZ_OK) continue;
     if (name.compare(0, prefix.size(), prefix) != 0) continue;
-    ZipEntryPosition& e = data_->entries[name];
+    auto [slot, added] = data_->index.emplace(name, data_->entries.size());
+    if (added) data_->entries.emplace_back(name, ZipEntryPosition());
+    ZipEntryPosition& e = data_->entries[slot->second].second;
     e.posInCentralDir = pos.pos_in_zip_directory;
     e.numOfFile = pos.num_of_file;
     e.uncompressedSize = info.uncompressed_size;
@@ -190,18 +217,12 @@ bool ZipFile::loadEntryList(const std::string& prefix) {
 namespace {
 
 // Goes to the entry and opens it.
-const ZipEntryPosition* openEntry(unzFile zip,
-                                  const std::unordered_map<std::string, ZipEntryPosition>& entries,
-                                  const std::string& name) {
-  if (!zip || name.empty()) return nullptr;
-  auto it = entries.find(name);
-  if (it == entries.end()) return nullptr;
+bool openEntry(unzFile zip, const ZipEntryPosition* entry) {
+  if (!zip || !entry) return false;
   unz64_file_pos pos;
-  pos.pos_in_zip_directory = it->second.posInCentralDir;
-  pos.num_of_file = it->second.numOfFile;
-  if (unzGoToFilePos64(zip, &pos) != UNZ_OK) return nullptr;
-  if (unzOpenCurrentFile(zip) != UNZ_OK) return nullptr;
-  return &it->second;
+  pos.pos_in_zip_directory = entry->posInCentralDir;
+  pos.num_of_file = entry->numOfFile;
+  return unzGoToFilePos64(zip, &pos) == UNZ_OK && unzOpenCurrentFile(zip) == UNZ_OK;
 }
 
 // Copies the open entry into |out| and closes it.
@@ -225,14 +246,14 @@ bool streamOpenEntry(unzFile zip, uint64_t expected, std::vector<char>& chunk,
 }  // namespace
 
 bool ZipFile::readEntryTo(const std::string& name, ZipFileOutput& out) {
-  const ZipEntryPosition* e = openEntry(data_->zip, data_->entries, name);
-  return e && streamOpenEntry(data_->zip, e->uncompressedSize, data_->chunk, &out);
+  const ZipEntryPosition* e = name.empty() ? nullptr : data_->find(name);
+  return openEntry(data_->zip, e) && streamOpenEntry(data_->zip, e->uncompressedSize, data_->chunk, &out);
 }
 
 std::unique_ptr<unsigned char[]> ZipFile::readEntryData(const std::string& name, uint64_t* size) {
-  auto it = data_->entries.find(name);
-  if (!data_->zip || it == data_->entries.end()) return nullptr;
-  const uint64_t want = it->second.uncompressedSize;
+  const ZipEntryPosition* e = data_->find(name);
+  if (!data_->zip || !e) return nullptr;
+  const uint64_t want = e->uncompressedSize;
   if (want > SIZE_MAX - 1) return nullptr;
   std::unique_ptr<unsigned char[]> buffer(new (std::nothrow)
                                               unsigned char[static_cast<size_t>(want) + 1]);
@@ -263,7 +284,7 @@ bool ZipFile::extractAllTo(ZipFileTarget& target, const ZipProgressCallback& pro
       result = false;
       continue;
     }
-    target.makeFolder({*name, data_->entries[*name].utf8Name});
+    target.makeFolder({*name, data_->find(*name)->utf8Name});
   }
 
   int written = 0;
@@ -274,7 +295,7 @@ bool ZipFile::extractAllTo(ZipFileTarget& target, const ZipProgressCallback& pro
       continue;
     }
     // Opened before the file is touched, so an unreadable entry leaves it alone.
-    if (!openEntry(data_->zip, data_->entries, name)) {
+    if (!openEntry(data_->zip, &pos)) {
       result = false;
       continue;
     }
