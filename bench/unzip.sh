@@ -30,31 +30,32 @@ trap 'tests/wine/wine-prefix.sh down "$KX_WINE_DIR" >/dev/null 2>&1 || true' EXI
 
 winpath() { echo "Z:${1//\//\\}"; }
 
-# best_of N cmd...: fastest wall time in seconds of N runs into a fresh folder.
+# Wall time in seconds of one run into a fresh folder.
 out="$work/out"
-best_of() {
-  local n=$1; shift
-  local best=""
-  for _ in $(seq "$n"); do
-    rm -rf "$out"; mkdir -p "$out"; sync
-    local t0 t1
-    t0=$(date +%s.%N)
-    "$@" >/dev/null
-    t1=$(date +%s.%N)
-    best=$(python3 -c "import sys; t=$t1-$t0; b='$best'; print(t if not b or t<float(b) else b)")
-  done
+once() {
+  rm -rf "$out"; mkdir -p "$out"; sync
+  local t0 t1
+  t0=$(date +%s.%N)
+  "$@" >/dev/null
+  t1=$(date +%s.%N)
   rm -rf "$out"
-  echo "$best"
+  python3 -c "print($t1 - $t0)"
 }
+best() { printf '%s\n' "$@" | sort -g | head -1; }
 
-runs=3
 files=$(unzip -Z1 "$many" | wc -l)
 echo "package: $many ($(du -m "$many" | cut -f1) MB packed, $files entries," \
      "$(unzip -l "$many" | tail -1 | awk '{printf "%d", $1/1048576}') MB unpacked)"
-t_unzip=$(best_of $runs unzip -q "$many" -d "$out")
-t_bsdtar=$(best_of $runs bsdtar -x -f "$many" -C "$out")
-t_native=$(best_of $runs "$native" "$many" "$out")
-t_wine=$(best_of $runs "$KX_WINE" "$winexe" "$(winpath "$many")" "$(winpath "$out")")
+# Rounds interleave the tools so that load from other work hits them alike.
+u=(); b=(); n=(); w=()
+for _ in 1 2 3; do
+  u+=("$(once unzip -q "$many" -d "$out")")
+  b+=("$(once bsdtar -x -f "$many" -C "$out")")
+  n+=("$(once "$native" "$many" "$out")")
+  w+=("$(once "$KX_WINE" "$winexe" "$(winpath "$many")" "$(winpath "$out")")")
+done
+t_unzip=$(best "${u[@]}"); t_bsdtar=$(best "${b[@]}")
+t_native=$(best "${n[@]}"); t_wine=$(best "${w[@]}")
 
 python3 - "$t_unzip" "$t_bsdtar" "$t_native" "$t_wine" <<'PY'
 import sys
