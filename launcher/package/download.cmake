@@ -1,0 +1,9 @@
+# Package download bookkeeping (included by this folder's CMakeLists.txt).
+add_library(kx_launcher_package_download STATIC
+            ${CMAKE_CURRENT_LIST_DIR}/package_download_plan.cc)
+target_link_libraries(kx_launcher_package_download PUBLIC kx_launcher_util)
+kx_warnings(kx_launcher_package_download)
+
+kx_add_gtest(NAME launcher_package_download_plan_unittest MODULE launcher
+             SOURCES ${CMAKE_CURRENT_LIST_DIR}/package_download_plan_unittest.cc
+             LIBS kx_launcher_package_download)
