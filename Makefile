@@ -21,6 +21,8 @@ build: configure
 
 test: build
 	bash tools/setup/check-pe.sh build/win64 build/win32
+	$(MAKE) --no-print-directory dist >/dev/null
+	bash tests/signing/dist-signed-test.sh dist
 	ctest --preset native
 	ctest --preset win64
 
