@@ -14,6 +14,8 @@
 #include <cwchar>
 #include <string>
 
+#include "common/base/scoped_handle.h"
+
 namespace {
 
 struct Options {
@@ -128,11 +130,8 @@ HWND findBox(const Options& o) {
 bool timeLeft(ULONGLONG deadline) { return GetTickCount64() < deadline; }
 
 // A program we started is not left behind with its box when we give up.
-int giveUp(HANDLE child, int code) {
-  if (child) {
-    TerminateProcess(child, 99);
-    CloseHandle(child);
-  }
+int giveUp(const kx::ScopedHandle& child, int code) {
+  if (child) TerminateProcess(child.get(), 99);
   return code;
 }
 
@@ -147,7 +146,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   const ULONGLONG deadline = GetTickCount64() + o.timeoutMs;
 
-  HANDLE child = nullptr;
+  kx::ScopedHandle child;
   if (!o.program.empty()) {
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
@@ -157,22 +156,22 @@ int wmain(int argc, wchar_t** argv) {
       print(L"error=cannot start program\n");
       return 6;
     }
-    CloseHandle(pi.hThread);
-    child = pi.hProcess;
+    kx::ScopedHandle(pi.hThread).reset();
+    child.reset(pi.hProcess);
     o.pid = pi.dwProcessId;
   }
 
   // Poll for the box; the limit fails the caller.
   HWND box = nullptr;
   while ((box = findBox(o)) == nullptr && timeLeft(deadline)) {
-    if (child && WaitForSingleObject(child, 0) == WAIT_OBJECT_0) break;
+    if (child && WaitForSingleObject(child.get(), 0) == WAIT_OBJECT_0) break;
     Sleep(20);
   }
   if (!box) {
     print(L"error=no box\n");
     if (child) {
       DWORD code = 0;
-      if (GetExitCodeProcess(child, &code) && code != STILL_ACTIVE)
+      if (GetExitCodeProcess(child.get(), &code) && code != STILL_ACTIVE)
         print(L"exit=" + std::to_wstring(code) + L"\n");
     }
     return giveUp(child, 3);
@@ -192,18 +191,16 @@ int wmain(int argc, wchar_t** argv) {
     return giveUp(child, 5);
   }
 
-  int result = 0;
   if (child) {
     const ULONGLONG now = GetTickCount64();
     const DWORD wait = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
     DWORD code = 0;
-    if (WaitForSingleObject(child, wait) == WAIT_OBJECT_0 && GetExitCodeProcess(child, &code)) {
+    if (WaitForSingleObject(child.get(), wait) == WAIT_OBJECT_0 && GetExitCodeProcess(child.get(), &code)) {
       print(L"exit=" + std::to_wstring(code) + L"\n");
     } else {
       print(L"error=program still running\n");
       return giveUp(child, 5);
     }
-    CloseHandle(child);
   }
-  return result;
+  return 0;
 }
