@@ -9,7 +9,8 @@ Paths (N = content length, K = bytes to send before misbehaving):
   /range200/N      answers a Range request with 200 and the whole body
   /badrange/N      answers a Range request with 206 and a Content-Range one byte off
   /stall/N/K       sends K bytes, then nothing until the server stops
-Every request's raw head goes to <dir>/last_request.txt.
+Every request's raw head goes to <dir>/last_request.txt, and its request line
+is appended to <dir>/requests.log.
 Usage: misbehave.py <dir>  (writes <dir>/port once listening)
 """
 import os
@@ -18,6 +19,8 @@ import socket
 import sys
 import threading
 import time
+
+LOG_LOCK = threading.Lock()
 
 
 def pattern(n):
@@ -51,6 +54,8 @@ def handle(conn, folder):
         with open(os.path.join(folder, "last_request.txt"), "wb") as f:
             f.write(head)
         line = head.split(b"\r\n", 1)[0].decode("latin-1")
+        with LOG_LOCK, open(os.path.join(folder, "requests.log"), "a") as f:
+            f.write(line + "\n")
         path = line.split(" ")[1] if len(line.split(" ")) > 1 else "/"
         m = re.search(rb"\r\nRange: bytes=(\d+)-", head)
         start = int(m.group(1)) if m else None
