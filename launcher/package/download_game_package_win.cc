@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "common/base/scoped_handle.h"
+#include "launcher/engine/engine_update_win.h"
 #include "launcher/engine/integrity_win.h"
 #include "launcher/package/package_download_plan.h"
 #include "launcher/package/unzip.h"
 #include "launcher/patch/patch_list.h"
 #include "launcher/util/file_util_win.h"
-#include "launcher/util/text_convert_win.h"
 #include "launcher/util/version.h"
 
 namespace kx::launcher {
@@ -53,21 +53,6 @@ std::vector<std::wstring> listFolder(const std::wstring& folder) {
   return names;
 }
 
-// One line, the version and CR LF, replacing what was there.
-bool writeVersionFile(const std::wstring& gameDir, const std::wstring& version) {
-  const std::wstring path = gameDir + L"\\" + kVersionFileName;
-  ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
-  std::string line;
-  wideToUtf8(version, line);
-  line += "\r\n";
-  DWORD written = 0;
-  return ::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written,
-                     nullptr) &&
-         written == line.size();
-}
-
 bool unpack(LauncherReports& reports, const std::wstring& package) {
   LauncherState& state = reports.state();
   bool browserGone = false;
@@ -84,7 +69,7 @@ bool finish(LauncherReports& reports, const std::wstring& package, const std::ws
     state.errorText = kUnzipFailedText;
     return false;
   }
-  if (!writeVersionFile(state.gameDir, version)) {
+  if (!writeVersionFile(state.gameDir + L"\\" + kVersionFileName, version)) {
     state.errorText = kVersionFileFailedText;
     return false;
   }
