@@ -12,30 +12,14 @@
 #include <vector>
 
 #include "launcher/net/http_downloader.h"
+#include "tests/servers/server_files.h"
 
 namespace kx::launcher {
 namespace {
 
-std::string hostPath(const char* relative) {
-  const char* dir = std::getenv("KX_MISBEHAVE_DIR");
-  std::string p = std::string("Z:") + (dir ? dir : "") + "/" + relative;
-  for (char& c : p) {
-    if (c == '/') c = '\\';
-  }
-  return p;
-}
-
-std::string readAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-std::wstring baseUrl() {
-  const std::string port = readAll(hostPath("port"));
-  return L"http://127.0.0.1:" + std::wstring(port.begin(), port.end());
-}
+std::string hostPath(const char* relative) { return test::serverPath("KX_MISBEHAVE_DIR", relative); }
+std::string readAll(const std::string& path) { return test::readFileBytes(path); }
+std::wstring baseUrl() { return test::serverUrl("KX_MISBEHAVE_DIR"); }
 
 std::string pattern(size_t n) {
   std::string s(n, '\0');

@@ -16,6 +16,7 @@
 #include "launcher/package/zip_file_test_writer.h"
 #include "launcher/report/fake_report_platform.h"
 #include "tests/engine/test_tree_win.h"
+#include "tests/servers/server_files.h"
 
 namespace kx::launcher {
 namespace {
@@ -23,21 +24,9 @@ namespace {
 using cocos2d::testing::makeTestZip;
 using Progress = std::vector<std::pair<int, int>>;
 
-std::string hostPath(const char* env, const std::string& relative) {
-  const char* dir = std::getenv(env);
-  std::string p = std::string("Z:") + (dir ? dir : "") + "/" + relative;
-  for (char& c : p) {
-    if (c == '/') c = '\\';
-  }
-  return p;
-}
-
-std::string readAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using test::readFileBytes;
+using test::serverPath;
+using test::serverUrl;
 
 void writeAll(const std::string& path, const std::string& bytes) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
@@ -46,14 +35,10 @@ void writeAll(const std::string& path, const std::string& bytes) {
 
 std::wstring widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
-std::wstring serverUrl(const char* env) {
-  return L"http://127.0.0.1:" + widen(readAll(hostPath(env, "port")));
-}
-
 // Lines of a server's request log that mention |needle|.
 std::vector<std::string> requestsFor(const char* env, const char* log, const std::string& needle) {
   std::vector<std::string> out;
-  std::istringstream in(readAll(hostPath(env, log)));
+  std::istringstream in(readFileBytes(serverPath(env, log)));
   for (std::string line; std::getline(in, line);) {
     if (line.find(needle) != std::string::npos) out.push_back(line);
   }
@@ -85,8 +70,8 @@ class PackageStepTest : public ::testing::Test {
 
   // Puts a file on nginx; returns its URL folder.
   std::wstring serve(const std::string& name, const std::string& bytes) {
-    ::CreateDirectoryA(hostPath("KX_NGINX_DIR", "www/" + serverFolder_).c_str(), nullptr);
-    writeAll(hostPath("KX_NGINX_DIR", "www/" + serverFolder_ + "/" + name), bytes);
+    ::CreateDirectoryA(serverPath("KX_NGINX_DIR", "www/" + serverFolder_).c_str(), nullptr);
+    writeAll(serverPath("KX_NGINX_DIR", "www/" + serverFolder_ + "/" + name), bytes);
     return nginxFolder();
   }
   std::wstring nginxFolder() const { return serverUrl("KX_NGINX_DIR") + L"/" + widen(serverFolder_); }
