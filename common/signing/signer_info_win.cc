@@ -8,6 +8,7 @@
 // clang-format on
 
 #include <stddef.h>
+#include <stdint.h>
 #include <string.h>
 #include <wchar.h>
 
@@ -194,13 +195,22 @@ bool utcToLocalTime(const UtcTime& t, SYSTEMTIME* out) {
          ::FileTimeToSystemTime(&localFile, out);
 }
 
+// True when |blob| lies inside the |size| bytes at |base| that the message gave us.
+bool blobWithin(const CRYPT_ATTR_BLOB& blob, const void* base, DWORD size) {
+  uintptr_t begin = reinterpret_cast<uintptr_t>(base);
+  uintptr_t p = reinterpret_cast<uintptr_t>(blob.pbData);
+  return blob.pbData && p >= begin && blob.cbData <= size && p - begin <= size - blob.cbData;
+}
+
 // Only when no 9.6 counter-signature gave a time; a token that does not read
 // leaves the signing time as it was.
-void readTimestampToken(const CMSG_SIGNER_INFO& signer, SignerInfo* info) {
+void readTimestampToken(const CMSG_SIGNER_INFO& signer, const void* base, DWORD size,
+                        SignerInfo* info) {
   if (info->hasTimestamp) return;
   const CRYPT_ATTRIBUTE* attr = findAttribute(signer.UnauthAttrs, kTimestampTokenOid);
   if (!attr || attr->cValue == 0 || !attr->rgValue) return;
   const CRYPT_ATTR_BLOB& value = attr->rgValue[0];
+  if (!blobWithin(value, base, size)) return;
   UtcTime genTime;
   SYSTEMTIME local;
   if (!readTimestampTokenTime(value.pbData, value.cbData, &genTime) ||
@@ -250,7 +260,7 @@ bool verify(const wchar_t* path, SignerInfo* info) {
     readCertificate(store, signer, info);
     readSigningTime(signer, info);
     readCounterSignature(signer, info);
-    readTimestampToken(signer, info);
+    readTimestampToken(signer, signerBuf.get(), size, info);
   }
   if (store) ::CertCloseStore(store, 0);
   if (msg) ::CryptMsgClose(msg);
