@@ -8,8 +8,11 @@
 // clang-format on
 
 #include <stddef.h>
+#include <stdint.h>
 #include <string.h>
 #include <wchar.h>
+
+#include "common/signing/timestamp_token.h"
 
 namespace kx {
 
@@ -19,6 +22,8 @@ constexpr DWORD kEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
 constexpr char kOpusInfoOid[] = "1.3.6.1.4.1.311.2.1.12";
 constexpr char kSigningTimeOid[] = "1.2.840.113549.1.9.5";
 constexpr char kCounterSignOid[] = "1.2.840.113549.1.9.6";
+// RFC 3161 time-stamp token, what current signing tools write instead of 9.6.
+constexpr char kTimestampTokenOid[] = "1.3.6.1.4.1.311.3.3.1";
 
 HANDLE heap() { return ::GetProcessHeap(); }
 void heapFree(void* p) {
@@ -175,6 +180,46 @@ void readCounterSignature(const CMSG_SIGNER_INFO& signer, SignerInfo* info) {
   info->signingTime = SYSTEMTIME{};
 }
 
+bool utcToLocalTime(const UtcTime& t, SYSTEMTIME* out) {
+  SYSTEMTIME utc = {};
+  utc.wYear = static_cast<WORD>(t.year);
+  utc.wMonth = static_cast<WORD>(t.month);
+  utc.wDay = static_cast<WORD>(t.day);
+  utc.wHour = static_cast<WORD>(t.hour);
+  utc.wMinute = static_cast<WORD>(t.minute);
+  utc.wSecond = static_cast<WORD>(t.second);
+  utc.wMilliseconds = static_cast<WORD>(t.milliseconds);
+  FILETIME utcFile, localFile;
+  return ::SystemTimeToFileTime(&utc, &utcFile) &&
+         ::FileTimeToLocalFileTime(&utcFile, &localFile) &&
+         ::FileTimeToSystemTime(&localFile, out);
+}
+
+// True when |blob| lies inside the |size| bytes at |base| that the message gave us.
+bool blobWithin(const CRYPT_ATTR_BLOB& blob, const void* base, DWORD size) {
+  uintptr_t begin = reinterpret_cast<uintptr_t>(base);
+  uintptr_t p = reinterpret_cast<uintptr_t>(blob.pbData);
+  return blob.pbData && p >= begin && blob.cbData <= size && p - begin <= size - blob.cbData;
+}
+
+// Only when no 9.6 counter-signature gave a time; a token that does not read
+// leaves the signing time as it was.
+void readTimestampToken(const CMSG_SIGNER_INFO& signer, const void* base, DWORD size,
+                        SignerInfo* info) {
+  if (info->hasTimestamp) return;
+  const CRYPT_ATTRIBUTE* attr = findAttribute(signer.UnauthAttrs, kTimestampTokenOid);
+  if (!attr || attr->cValue == 0 || !attr->rgValue) return;
+  const CRYPT_ATTR_BLOB& value = attr->rgValue[0];
+  if (!blobWithin(value, base, size)) return;
+  UtcTime genTime;
+  SYSTEMTIME local;
+  if (!readTimestampTokenTime(value.pbData, value.cbData, &genTime) ||
+      !utcToLocalTime(genTime, &local))
+    return;
+  info->signingTime = local;
+  info->hasTimestamp = true;
+}
+
 // Layout sizes up to the members we fill, identical to the 32-bit sizes.
 DWORD trustDataSize() {
   return static_cast<DWORD>(offsetof(WINTRUST_DATA, dwUIContext) + sizeof(DWORD));
@@ -215,6 +260,7 @@ bool verify(const wchar_t* path, SignerInfo* info) {
     readCertificate(store, signer, info);
     readSigningTime(signer, info);
     readCounterSignature(signer, info);
+    readTimestampToken(signer, signerBuf.get(), size, info);
   }
   if (store) ::CertCloseStore(store, 0);
   if (msg) ::CryptMsgClose(msg);
