@@ -48,6 +48,14 @@ if [ "${#missing[@]}" -gt 0 ] || [ "$need_update" = 1 ] || [ "${CI:-}" = true ];
 fi
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "installing: ${missing[*]}"
+  # Packages such as nginx start a system service when installed; the tests run
+  # their own server, so keep services from starting during the install.
+  policy=/usr/sbin/policy-rc.d
+  if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\nexit 101\n' | sudo_ tee "$policy" >/dev/null
+    sudo_ chmod +x "$policy"
+    trap 'sudo_ rm -f "$policy"' EXIT
+  fi
   retry sudo_ env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
