@@ -1,5 +1,5 @@
-#ifndef KX_LAUNCHER_ENTRY_TRACE_H_
-#define KX_LAUNCHER_ENTRY_TRACE_H_
+#ifndef KX_LAUNCHER_UTIL_TRACE_H_
+#define KX_LAUNCHER_UTIL_TRACE_H_
 
 namespace kx::launcher {
 
@@ -9,4 +9,4 @@ inline void trace(const wchar_t* /*format*/, const Args&... /*args*/) {}
 
 }  // namespace kx::launcher
 
-#endif  // KX_LAUNCHER_ENTRY_TRACE_H_
+#endif  // KX_LAUNCHER_UTIL_TRACE_H_
