@@ -22,7 +22,10 @@ constexpr uLong kUtf8NameFlag = 1u << 11;
 class BufferedStream {
  public:
   explicit BufferedStream(ZipFileSource* source) : source_(source) {
-    for (Window& w : windows_) w.bytes.resize(kReadAheadSize);
+    // No window larger than the archive itself.
+    const size_t size = static_cast<size_t>(
+        std::max<uint64_t>(1, std::min<uint64_t>(kReadAheadSize, source->size())));
+    for (Window& w : windows_) w.bytes.resize(size);
   }
 
   uLong read(void* out, uLong length) {
