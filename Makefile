@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 JOBS ?= 2
 
-.PHONY: all deps configure build test test-native test-win64 dist demo bench clean
+.PHONY: all deps configure build test test-native test-win64 dist demo bench fuzz clean
 
 all: build
 
@@ -25,6 +25,9 @@ test: build
 	bash tests/signing/dist-signed-test.sh dist
 	ctest --preset native
 	ctest --preset win64
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+	ctest --preset fuzz
 
 dist: deps
 	cmake --preset win64 >/dev/null
@@ -43,5 +46,17 @@ bench:
 	@if ls bench/*.sh >/dev/null 2>&1; then for b in bench/*.sh; do bash "$$b" || exit 1; done; \
 	else echo "no benchmarks yet"; fi
 
+# A longer search than the seeded runs of make test: FUZZ_SECONDS per fuzzer.
+FUZZ_SECONDS ?= 120
+fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+	ctest --preset fuzz -R fuzz_seeds >/dev/null
+	@set -o pipefail; cd build/fuzz/tests/fuzz && for f in *_fuzzer; do \
+	  echo "== $$f ($(FUZZ_SECONDS) s)"; \
+	  ./$$f -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -rss_limit_mb=1024 \
+	    -artifact_prefix=$$PWD/$$f- corpus/$$f seeds/$$f 2>&1 | tail -2 || exit 1; \
+	done
+
 clean:
-	rm -rf build/native build/win64 build/win32 dist
+	rm -rf build/native build/win64 build/win32 build/fuzz dist
