@@ -82,7 +82,7 @@ bool finish(LauncherReports& reports, const std::wstring& package, const std::ws
 }  // namespace
 
 bool downloadGamePackage(HttpDownloader& downloader, LauncherReports& reports,
-                         const PackageSleepFn& sleepMs) {
+                         const SleepMsFn& sleepMs) {
   LauncherState& state = reports.state();
   ActiveReports active(reports);
   makeDirectories(state.downloadDir, false);
@@ -121,7 +121,7 @@ bool downloadGamePackage(HttpDownloader& downloader, LauncherReports& reports,
   for (int attempt = 1;; ++attempt) {
     reports.resetDownloadSpeed();
     if (downloader.downloadFile(request)) break;
-    const int answer = reports.boxes().show(0, kDownloadRetryText, kDownloadRetryCaption,
+    const int answer = reports.boxes().show(0, kDownloadRetryText, kDownloadErrorCaption,
                                             kMbOkCancel);
     if (answer == kIdOk) sleepMs(kRetryPauseMs);
     if (answer != kIdOk || attempt >= kAttempts) {

@@ -6,9 +6,8 @@
 // it, else downloads KX-<apkver>.zip; then unpacks it, writes findownload.dat
 // and deletes the package. The caller holds "kx_main_download_mutex".
 
-#include <functional>
-
 #include "launcher/net/http_downloader.h"
+#include "launcher/patch/patch_list.h"
 #include "launcher/report/launcher_reports.h"
 #include "launcher/state/launcher_state.h"
 
@@ -18,14 +17,11 @@ inline constexpr wchar_t kUnzipFailedText[] = L"解压游戏资源包失败";
 inline constexpr wchar_t kVersionFileFailedText[] = L"生成版本文件失败";
 inline constexpr wchar_t kDownloadFailedText[] = L"加载资源失败，请检查网络，刷新页面再试";
 inline constexpr wchar_t kDownloadRetryText[] = L"下载资源失败，是否需要重试！";
-inline constexpr wchar_t kDownloadRetryCaption[] = L"下载异常";
-
-using PackageSleepFn = std::function<void(int ms)>;
 
 // True: unpacked and recorded. False: reports.state().errorText says why and
 // the download folder keeps what it had. Uses reports.state().
 bool downloadGamePackage(HttpDownloader& downloader, LauncherReports& reports,
-                         const PackageSleepFn& sleepMs);
+                         const SleepMsFn& sleepMs);
 
 }  // namespace kx::launcher
 
