@@ -27,8 +27,14 @@ class ScopedGenericHandle {
   explicit operator bool() const { return valid(); }
   Handle get() const { return h_; }
   Handle release() { return std::exchange(h_, Traits::invalid()); }
+  // Keeps the thread's last error, so a failure can be read after the
+  // handles that led to it have been closed.
   void reset(Handle h = Traits::invalid()) {
-    if (Traits::isValid(h_)) Traits::close(h_);
+    if (Traits::isValid(h_)) {
+      const DWORD error = ::GetLastError();
+      Traits::close(h_);
+      ::SetLastError(error);
+    }
     h_ = h;
   }
 

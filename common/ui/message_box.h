@@ -2,11 +2,11 @@
 #define KX_COMMON_UI_MESSAGE_BOX_H_
 
 // The one way product code shows a message box. The real presenter calls
-// MessageBoxW; tests install a scripted one that records every request.
+// MessageBoxW; tests install a scripted one (tests/support) that records
+// every request.
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace kx {
 
@@ -26,30 +26,6 @@ class MessageBoxPresenter {
   // |owner| is a window handle (0 for none). Returns the pressed button's id.
   virtual int show(uintptr_t owner, const std::wstring& text, const std::wstring& caption,
                    uint32_t style) = 0;
-};
-
-// Records requests and answers from a script (kIdOk once the script runs out).
-class ScriptedMessageBoxes : public MessageBoxPresenter {
- public:
-  struct Request {
-    uintptr_t owner;
-    std::wstring text;
-    std::wstring caption;
-    uint32_t style;
-  };
-  explicit ScriptedMessageBoxes(std::vector<int> answers = {}) : answers_(std::move(answers)) {}
-  int show(uintptr_t owner, const std::wstring& text, const std::wstring& caption,
-           uint32_t style) override {
-    requests_.push_back({owner, text, caption, style});
-    if (next_ < answers_.size()) return answers_[next_++];
-    return kIdOk;
-  }
-  const std::vector<Request>& requests() const { return requests_; }
-
- private:
-  std::vector<int> answers_;
-  size_t next_ = 0;
-  std::vector<Request> requests_;
 };
 
 }  // namespace kx

@@ -1,6 +1,6 @@
 #include "launcher/cache/cache_layout.h"
 
-#include "launcher/util/text.h"
+#include "common/base/text.h"
 
 namespace kx::launcher {
 

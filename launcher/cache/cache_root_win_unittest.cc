@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "launcher/util/file_util_win.h"
-#include "launcher/util/text.h"
+#include "common/base/text.h"
 
 namespace kx::launcher {
 namespace {

@@ -1,7 +1,7 @@
 #include "launcher/engine/check_info_format.h"
 
 #include "launcher/engine/engine_version.h"
-#include "launcher/util/text.h"
+#include "common/base/text.h"
 
 namespace kx::launcher {
 namespace {

@@ -9,8 +9,8 @@
 #include "launcher/engine/integrity_win.h"
 #include "launcher/instances/process_scan_win.h"
 #include "launcher/util/file_util_win.h"
-#include "launcher/util/text.h"
-#include "launcher/util/text_convert_win.h"
+#include "common/base/text.h"
+#include "common/base/text_convert_win.h"
 #include "launcher/util/version.h"
 
 namespace kx::launcher {

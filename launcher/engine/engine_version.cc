@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <string>
 
-#include "launcher/util/text.h"
+#include "common/base/text.h"
 #include "launcher/util/version.h"
 
 namespace kx::launcher {

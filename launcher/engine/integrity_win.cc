@@ -9,8 +9,8 @@
 #include "common/base/scoped_handle.h"
 #include "launcher/cache/cache_layout.h"
 #include "launcher/util/file_util_win.h"
-#include "launcher/util/text.h"
-#include "launcher/util/text_convert_win.h"
+#include "common/base/text.h"
+#include "common/base/text_convert_win.h"
 
 namespace kx::launcher {
 namespace {

@@ -1,6 +1,6 @@
 #include "launcher/entry/command_line.h"
 
-#include "launcher/util/text.h"
+#include "common/base/text.h"
 
 namespace kx::launcher {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "common/ui/win_message_box.h"
 #include "launcher/entry/command_line.h"
-#include "launcher/util/trace.h"
+#include "common/base/trace.h"
 
 namespace kx::launcher {
 namespace {

@@ -9,7 +9,8 @@
 
 #include "common/base/scoped_handle.h"
 #include "launcher/util/file_util_win.h"
-#include "launcher/util/text.h"
+#include "common/base/text.h"
+#include "tests/support/scripted_message_boxes.h"
 
 namespace kx::launcher {
 namespace {

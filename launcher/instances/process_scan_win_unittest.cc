@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "launcher/util/file_util_win.h"
-#include "launcher/util/text.h"
+#include "common/base/text.h"
 #include "tests/engine/test_process_win.h"
 
 namespace kx::launcher {

@@ -9,7 +9,7 @@
 #include "common/base/scoped_handle.h"
 #include "launcher/net/http_url.h"
 #include "launcher/util/file_util_win.h"
-#include "launcher/util/text_convert_win.h"
+#include "common/base/text_convert_win.h"
 
 namespace kx::launcher {
 namespace {

@@ -1,7 +1,7 @@
 #include "launcher/patch/engine_cache_checks_win.h"
 
 #include "launcher/engine/engine_update_win.h"
-#include "launcher/util/text.h"
+#include "common/base/text.h"
 
 namespace kx::launcher {
 

@@ -1,6 +1,6 @@
 #include "launcher/patch/patch_list.h"
 
-#include "launcher/util/text.h"
+#include "common/base/text.h"
 #include "launcher/util/version.h"
 
 namespace kx::launcher {

@@ -1,4 +1,5 @@
 #include "launcher/patch/patch_list.h"
+#include "tests/support/scripted_message_boxes.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "common/protocol/copy_data.h"
 #include "common/protocol/payloads.h"
-#include "launcher/util/trace.h"
+#include "common/base/trace.h"
 
 namespace kx::launcher {
 

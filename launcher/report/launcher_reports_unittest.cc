@@ -5,6 +5,7 @@
 #include "common/protocol/payloads.h"
 #include "launcher/report/download_meter.h"
 #include "launcher/report/fake_report_platform.h"
+#include "tests/support/scripted_message_boxes.h"
 
 namespace kx::launcher {
 namespace {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/protocol/payloads.h"
+#include "tests/support/scripted_message_boxes.h"
 
 namespace kx::launcher {
 namespace {

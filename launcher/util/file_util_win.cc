@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/base/scoped_handle.h"
-#include "launcher/util/text_convert_win.h"
+#include "common/base/text_convert_win.h"
 
 namespace kx::launcher {
 namespace {

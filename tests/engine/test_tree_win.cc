@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "launcher/util/file_util_win.h"
-#include "launcher/util/text.h"
+#include "common/base/text.h"
 
 namespace kx::test {
 namespace {
@@ -43,7 +43,7 @@ TempTree::TempTree(const std::wstring& tag) {
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);
   static LONG counter = 0;
-  root_ = launcher::joinPath(tmp, L"kx_" + tag + L"_" + std::to_wstring(GetCurrentProcessId()) +
+  root_ = joinPath(tmp, L"kx_" + tag + L"_" + std::to_wstring(GetCurrentProcessId()) +
                                       L"_" + std::to_wstring(InterlockedIncrement(&counter)));
   launcher::removeDirectoryTree(root_);
   launcher::makeDirectories(root_, false);
@@ -51,7 +51,7 @@ TempTree::TempTree(const std::wstring& tag) {
 
 TempTree::~TempTree() { launcher::removeDirectoryTree(root_); }
 
-std::wstring TempTree::path(const std::wstring& rel) const { return launcher::joinPath(root_, rel); }
+std::wstring TempTree::path(const std::wstring& rel) const { return joinPath(root_, rel); }
 
 bool TempTree::write(const std::wstring& rel, const std::string& bytes) const {
   const std::wstring p = path(rel);

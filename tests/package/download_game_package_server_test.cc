@@ -17,6 +17,7 @@
 #include "launcher/report/fake_report_platform.h"
 #include "tests/engine/test_tree_win.h"
 #include "tests/servers/server_files.h"
+#include "tests/support/scripted_message_boxes.h"
 
 namespace kx::launcher {
 namespace {

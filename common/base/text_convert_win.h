@@ -1,9 +1,9 @@
-#ifndef KX_LAUNCHER_UTIL_TEXT_CONVERT_WIN_H_
-#define KX_LAUNCHER_UTIL_TEXT_CONVERT_WIN_H_
+#ifndef KX_COMMON_BASE_TEXT_CONVERT_WIN_H_
+#define KX_COMMON_BASE_TEXT_CONVERT_WIN_H_
 
 #include <string>
 
-namespace kx::launcher {
+namespace kx {
 
 // An empty input leaves |out| untouched; otherwise the input up to its first
 // zero character is converted and stored in |out|. Unrepresentable characters
@@ -14,6 +14,6 @@ std::string& wideToAnsi(const std::wstring& in, std::string& out);
 // From the ANSI code page (used for HTTP bodies).
 std::wstring& ansiToWide(const std::string& in, std::wstring& out);
 
-}  // namespace kx::launcher
+}  // namespace kx
 
-#endif  // KX_LAUNCHER_UTIL_TEXT_CONVERT_WIN_H_
+#endif  // KX_COMMON_BASE_TEXT_CONVERT_WIN_H_

@@ -1,11 +1,11 @@
-#include "launcher/util/text_convert_win.h"
+#include "common/base/text_convert_win.h"
 
 #include <windows.h>
 
 #include <climits>
 #include <cstring>
 
-namespace kx::launcher {
+namespace kx {
 namespace {
 
 std::wstring& toWide(UINT codePage, const std::string& in, std::wstring& out) {
@@ -47,4 +47,4 @@ std::string& wideToUtf8(const std::wstring& in, std::string& out) { return fromW
 std::string& wideToAnsi(const std::wstring& in, std::string& out) { return fromWide(CP_ACP, in, out); }
 std::wstring& ansiToWide(const std::string& in, std::wstring& out) { return toWide(CP_ACP, in, out); }
 
-}  // namespace kx::launcher
+}  // namespace kx

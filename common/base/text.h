@@ -1,10 +1,10 @@
-#ifndef KX_LAUNCHER_UTIL_TEXT_H_
-#define KX_LAUNCHER_UTIL_TEXT_H_
+#ifndef KX_COMMON_BASE_TEXT_H_
+#define KX_COMMON_BASE_TEXT_H_
 
 #include <string>
 #include <vector>
 
-namespace kx::launcher {
+namespace kx {
 
 // Folder + name with '/' turned into '\' in the folder and one '\' between.
 std::wstring joinPath(const std::wstring& folder, const std::wstring& name);
@@ -17,6 +17,6 @@ inline constexpr wchar_t kDefaultTrimSet[] = L" \r\n";
 bool trimLeft(std::wstring& text, const std::wstring& set = kDefaultTrimSet);
 bool trimRight(std::wstring& text, const std::wstring& set = kDefaultTrimSet);
 
-}  // namespace kx::launcher
+}  // namespace kx
 
-#endif  // KX_LAUNCHER_UTIL_TEXT_H_
+#endif  // KX_COMMON_BASE_TEXT_H_

@@ -1,12 +1,12 @@
-#ifndef KX_LAUNCHER_UTIL_TRACE_H_
-#define KX_LAUNCHER_UTIL_TRACE_H_
+#ifndef KX_COMMON_BASE_TRACE_H_
+#define KX_COMMON_BASE_TRACE_H_
 
-namespace kx::launcher {
+namespace kx {
 
 // Diagnostic lines go here and are dropped; nothing may depend on them.
 template <typename... Args>
 inline void trace(const wchar_t* /*format*/, const Args&... /*args*/) {}
 
-}  // namespace kx::launcher
+}  // namespace kx
 
-#endif  // KX_LAUNCHER_UTIL_TRACE_H_
+#endif  // KX_COMMON_BASE_TRACE_H_

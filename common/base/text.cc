@@ -1,6 +1,6 @@
-#include "launcher/util/text.h"
+#include "common/base/text.h"
 
-namespace kx::launcher {
+namespace kx {
 
 std::wstring joinPath(const std::wstring& folder, const std::wstring& name) {
   std::wstring out = folder;
@@ -44,4 +44,4 @@ bool trimRight(std::wstring& text, const std::wstring& set) {
   return true;
 }
 
-}  // namespace kx::launcher
+}  // namespace kx
