@@ -25,6 +25,9 @@ constexpr UINT kLinesArrived = WM_APP + 1;
 constexpr UINT_PTR kWaitTimer = 1;
 constexpr wchar_t kTopClass[] = L"KXTestBrowserTop";
 constexpr wchar_t kChildClass[] = L"KXTestBrowserPluginArea";
+// Every other instance gets windows of a second class with a procedure of its
+// own, so a plug-in that puts back the wrong procedure is seen.
+constexpr wchar_t kChildClassB[] = L"KXTestBrowserPluginAreaB";
 constexpr char kMime[] = "application/kxnpgameplugin";
 
 struct Instance {
@@ -36,6 +39,7 @@ struct Instance {
   NPObject* object = nullptr;
   int browserRefs = 0;
   bool destroyed = false;
+  int serial = 0;
 };
 
 class Browser {
@@ -69,7 +73,7 @@ class Browser {
   void drain();
   void execute(const std::vector<std::string>& f);
   Instance* find(const std::string& name, const std::string& command);
-  HWND newChildWindow();
+  HWND newChildWindow(bool second);
   NPError onGetURL(NPP npp, const char* url, const char* target);
   void destroy(Instance& in);
   void quit();
@@ -91,6 +95,10 @@ class Browser {
 };
 
 Browser* g_browser = nullptr;
+
+LRESULT CALLBACK childProcB(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(window, message, wParam, lParam);
+}
 
 LRESULT CALLBACK topProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (g_browser && message == kLinesArrived) {
@@ -145,6 +153,9 @@ int Browser::run(const std::wstring& pluginPath) {
   child.hInstance = GetModuleHandleW(nullptr);
   child.lpszClassName = kChildClass;
   RegisterClassW(&child);
+  child.lpfnWndProc = &childProcB;
+  child.lpszClassName = kChildClassB;
+  RegisterClassW(&child);
   top_ = CreateWindowExW(0, kTopClass, L"KX test browser", WS_OVERLAPPEDWINDOW, 0, 0, 1280, 900,
                          nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!top_) {
@@ -195,8 +206,8 @@ Instance* Browser::find(const std::string& name, const std::string& command) {
   return it->second.get();
 }
 
-HWND Browser::newChildWindow() {
-  return CreateWindowExW(0, kChildClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 960, 640, top_,
+HWND Browser::newChildWindow(bool second) {
+  return CreateWindowExW(0, second ? kChildClassB : kChildClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 960, 640, top_,
                          nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
@@ -256,6 +267,7 @@ void Browser::execute(const std::vector<std::string>& f) {
     if (instances_.count(f[1])) return emit({"error", cmd, "instance exists " + f[1]});
     auto in = std::make_unique<Instance>();
     in->name = f[1];
+    in->serial = static_cast<int>(instances_.size());
     Instance& ref = *in;
     instances_[f[1]] = std::move(in);
     std::string mime = f.size() > 2 ? f[2] : kMime;
@@ -276,7 +288,7 @@ void Browser::execute(const std::vector<std::string>& f) {
     if (kind == "real" && !in->windows.empty()) {
       hwnd = in->windows.front();
     } else if (kind == "real" || kind == "other") {
-      hwnd = newChildWindow();
+      hwnd = newChildWindow(in->serial % 2 == 1);
       if (in->windows.empty())
         in->originalProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
       in->windows.push_back(hwnd);
@@ -286,6 +298,16 @@ void Browser::execute(const std::vector<std::string>& f) {
     in->npWindows.push_back(std::move(npWindow));
     const NPError result = funcs_.setwindow(&in->npp, given);
     emit({"window", in->name, std::to_string(result),
+          std::to_string(static_cast<int32_t>(reinterpret_cast<intptr_t>(hwnd)))});
+  } else if (cmd == "makewindow") {
+    if (!need(2)) return;
+    Instance* in = find(f[1], cmd);
+    if (!in) return;
+    if (!in->windows.empty()) return emit({"error", cmd, "window exists"});
+    HWND hwnd = newChildWindow(in->serial % 2 == 1);
+    in->originalProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+    in->windows.push_back(hwnd);
+    emit({"makewindow", in->name,
           std::to_string(static_cast<int32_t>(reinterpret_cast<intptr_t>(hwnd)))});
   } else if (cmd == "object") {
     if (!need(2)) return;
