@@ -289,5 +289,43 @@ TEST(PluginInBrowserTest, EachInstancePutsBackTheProcedureItReplaced) {
   EXPECT_EQ(b.finish(), 0);
 }
 
+TEST(TestBrowserTest, ReportsEveryKindOfMisuseItSees) {
+  BrowserSession b;
+  ASSERT_TRUE(b.start(windowsPathFromEnv("KX_MISUSE_DLL")));
+  b.send({"new", "a", "misuse/release-below-zero"});
+  b.send({"new", "b", "misuse/use-after-free"});
+  b.send({"new", "c", "misuse/wrong-thread"});
+  b.send({"new", "d", "misuse/leak"});
+  b.send({"new", "e", "application/kxnpgameplugin"});
+  ASSERT_TRUE(b.sync());
+  EXPECT_EQ(b.finish(), 0);
+  const std::vector<Line> misuses = b.linesOf("misuse");
+  ASSERT_EQ(misuses.size(), 4u);
+  EXPECT_EQ(misuses[0][1], "release-below-zero");
+  EXPECT_EQ(misuses[1][1], "use-after-free");
+  EXPECT_EQ(misuses[2], (Line{"misuse", "wrong-thread", "NPN_GetURL"}));
+  EXPECT_EQ(misuses[3][1], "leak");
+  EXPECT_NE(misuses[3][2].find("refcount 1"), std::string::npos) << misuses[3][2];
+  // The leaked object is still alive at the end; nothing else is.
+  EXPECT_EQ(b.linesOf("bye").back(), (Line{"bye", "0", "1", "0"}));
+}
+
+TEST(TestBrowserTest, WaitRunsTheMessageLoopBeforeTheNextCommand) {
+  BrowserSession b;
+  ASSERT_TRUE(b.start(realDll()));
+  b.send({"wait", "30"});
+  b.send({"sync", "after"});
+  ASSERT_TRUE(b.next("sync"));
+  std::vector<std::string> kinds;
+  for (const Line& line : b.lines()) kinds.push_back(line[0]);
+  EXPECT_EQ(kinds, (std::vector<std::string>{"loaded", "waited", "sync"}));
+  b.send({"bogus"});
+  b.send({"invoke", "nobody", "ReDraw"});
+  ASSERT_TRUE(b.sync());
+  EXPECT_EQ(b.linesOf("error"), (std::vector<Line>{{"error", "bogus", "unknown command"},
+                                                   {"error", "invoke", "no instance nobody"}}));
+  EXPECT_EQ(b.finish(), 0);
+}
+
 }  // namespace
 }  // namespace kx::testing

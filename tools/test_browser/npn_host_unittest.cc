@@ -14,7 +14,14 @@ void deallocateCounted(NPObject* object) {
   ++g_deallocations;
   delete object;
 }
-NPClass countedClass{NP_CLASS_STRUCT_VERSION, &allocateCounted, &deallocateCounted};
+NPClass countedClassTable() {
+  NPClass c{};
+  c.structVersion = NP_CLASS_STRUCT_VERSION;
+  c.allocate = &allocateCounted;
+  c.deallocate = &deallocateCounted;
+  return c;
+}
+NPClass countedClass = countedClassTable();
 
 TEST(NpnHostTest, IdentifiersCompareByValue) {
   NpnHost host;
