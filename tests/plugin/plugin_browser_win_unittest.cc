@@ -40,7 +40,9 @@ TEST(PluginInBrowserTest, LoadsWithVersion27AndRefusesAMajorVersionAboveZero) {
     BrowserSession b;
     ASSERT_TRUE(b.start(realDll()));
     const Line loaded = b.lines()[0];
-    EXPECT_EQ(loaded, (Line{"loaded", loaded[1], "0", "0", "27"}));
+    ASSERT_EQ(loaded.size(), 7u);
+    EXPECT_EQ(loaded, (Line{"loaded", loaded[1], "0", "0", "27", loaded[5], loaded[6]}));
+    EXPECT_NE(loaded[5], "0");
     EXPECT_EQ(b.finish(), 0);
   }
   BrowserSession b;
@@ -109,7 +111,8 @@ TEST(PluginInBrowserTest, WindowMessagesReachTheHelperOnlyWhileAttached) {
   b.send({"copydata", "a", "0x0104", "20050000"});
   b.send({"send", "a", "5", "0", "0x02800400"});
   ASSERT_TRUE(b.sync());
-  const std::string browserWindow = probes(b).size() > 1 ? probes(b)[1][1] : "";
+  // The sender is the browser's top-level window, as its loaded line says.
+  const std::string browserWindow = b.lines()[0][6];
   EXPECT_NE(browserWindow, "0");
   EXPECT_EQ(probes(b), (std::vector<Line>{
                            {"init"},

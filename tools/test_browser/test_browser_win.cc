@@ -171,7 +171,8 @@ int Browser::run(const std::wstring& pluginPath) {
   table_ = host_.table(npVersion_);
   const NPError initialized = module_.initialize(&table_);
   emit({"loaded", std::to_string(entryPoints), std::to_string(initialized),
-        std::to_string(funcs_.version)});
+        std::to_string(funcs_.version), std::to_string(GetCurrentProcessId()),
+        std::to_string(static_cast<int32_t>(reinterpret_cast<intptr_t>(top_)))});
 
   std::thread(readStdin, this).detach();
   MSG msg;
