@@ -346,5 +346,59 @@ TEST_F(PluginDllTest, EveryGateWithoutAnNppWithoutAnInstanceAndWithOne) {
   EXPECT_TRUE(host_.misuses().empty());
 }
 
+int g_topPaints = 0;
+LRESULT CALLBACK countingTopProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    ++g_topPaints;
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    EndPaint(window, &paint);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// ReDraw updates the outermost ancestor of the plug-in window, at once.
+TEST_F(PluginDllTest, ReDrawUpdatesTheOutermostWindow) {
+  initialize();
+  WNDCLASSW top{};
+  top.lpfnWndProc = &countingTopProc;
+  top.hInstance = GetModuleHandleW(nullptr);
+  top.lpszClassName = L"KXReDrawTop";
+  RegisterClassW(&top);
+  HWND outer = CreateWindowExW(0, L"KXReDrawTop", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                               400, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(outer, nullptr);
+  HWND middle = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 300, 200, outer,
+                                nullptr, nullptr, nullptr);
+  HWND area = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, middle,
+                              nullptr, nullptr, nullptr);
+  ASSERT_TRUE(area && middle);
+  // Whatever was pending before goes now.
+  UpdateWindow(outer);
+
+  NPP_t npp{};
+  ASSERT_EQ(funcs_.newp(nullptr, &npp, NP_EMBED, 0, nullptr, nullptr, nullptr), 0);
+  NPWindow window{};
+  window.window = area;
+  ASSERT_EQ(funcs_.setwindow(&npp, &window), 0);
+  NPObject* object = nullptr;
+  ASSERT_EQ(funcs_.getvalue(&npp, NPPVpluginScriptableNPObject, &object), 0);
+
+  g_topPaints = 0;
+  InvalidateRect(outer, nullptr, FALSE);
+  NPVariant result;
+  ASSERT_TRUE(host_.invoke(object, "ReDraw", nullptr, 0, &result));
+  EXPECT_EQ(g_topPaints, 1);  // painted within the call, no message loop ran
+  // Nothing is invalidated by ReDraw itself.
+  ASSERT_TRUE(host_.invoke(object, "ReDraw", nullptr, 0, &result));
+  EXPECT_EQ(g_topPaints, 1);
+
+  host_.release(object);
+  EXPECT_EQ(funcs_.destroy(&npp, nullptr), 0);
+  EXPECT_EQ(host_.liveObjects(), 0u);
+  DestroyWindow(outer);
+}
+
 }  // namespace
 }  // namespace kx::testing
