@@ -74,6 +74,10 @@ seeds = {
         "range": wide(3, "bytes 300-999/1000"),
     },
     "zip_file_fuzzer": {"package": package()},
+    "page_text_fuzzer": {
+        "event": b"eventType:OnLogin,code:abc,clientType:2",
+        "script": "x');alert('1')</script>\\\n\u2028\u4f60".encode("utf-8"),
+    },
 }
 
 root = sys.argv[1]

@@ -16,4 +16,8 @@ for b in KXLaunch.exe NPKXGamePlugin.dll; do
   check "$f64" "PE32+ executable"
   check "$f32" "Intel 80386"
 done
+# The plug-in's exports by their plain names in both widths (browsers use GetProcAddress).
+bash "$(dirname "$0")/../../tests/plugin/exports_test.sh" \
+  "$(find "$1" -name NPKXGamePlugin.dll -not -path '*/CMakeFiles/*' | head -1)" \
+  "$(find "$2" -name NPKXGamePlugin.dll -not -path '*/CMakeFiles/*' | head -1)" || fail=1
 exit $fail
