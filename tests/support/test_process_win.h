@@ -1,15 +1,22 @@
-#ifndef KX_TESTS_ENGINE_TEST_PROCESS_WIN_H_
-#define KX_TESTS_ENGINE_TEST_PROCESS_WIN_H_
+#ifndef KX_TESTS_SUPPORT_TEST_PROCESS_WIN_H_
+#define KX_TESTS_SUPPORT_TEST_PROCESS_WIN_H_
 
 // Starts copies of kx_wait_helper.exe as stand-in game clients for tests.
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "common/base/scoped_handle.h"
 
 namespace kx::test {
+
+// A host path given to a test under Wine ("/work/x") as a Windows path
+// ("Z:\\work\\x"); Windows paths pass unchanged but for the separators.
+std::wstring hostPathToWindows(const std::string& path);
+// hostPathToWindows of an environment variable; empty when it is not set.
+std::wstring pathFromEnv(const char* name);
 
 // Windows path of the helper, from KX_TEST_HELPER_DIR (a host path under Wine).
 std::wstring waitHelperPath();
@@ -32,4 +39,4 @@ class HelperProcess {
 
 }  // namespace kx::test
 
-#endif  // KX_TESTS_ENGINE_TEST_PROCESS_WIN_H_
+#endif  // KX_TESTS_SUPPORT_TEST_PROCESS_WIN_H_

@@ -1,19 +1,29 @@
-#include "tests/engine/test_process_win.h"
+#include "tests/support/test_process_win.h"
 
 #include <cstdlib>
 
 namespace kx::test {
 
-std::wstring waitHelperPath() {
-  const char* dir = std::getenv("KX_TEST_HELPER_DIR");
-  if (dir == nullptr) return std::wstring();
+std::wstring hostPathToWindows(const std::string& hostPath) {
   std::wstring path;
-  for (const char* p = dir; *p; ++p) path += static_cast<wchar_t>(*p);
+  for (char c : hostPath) path += static_cast<wchar_t>(static_cast<unsigned char>(c));
   if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
   for (wchar_t& c : path) {
     if (c == L'/') c = L'\\';
   }
-  return path + L"\\kx_wait_helper.exe";
+  return path;
+}
+
+std::wstring pathFromEnv(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == 0) return std::wstring();
+  return hostPathToWindows(value);
+}
+
+std::wstring waitHelperPath() {
+  const std::wstring dir = pathFromEnv("KX_TEST_HELPER_DIR");
+  if (dir.empty()) return dir;
+  return dir + L"\\kx_wait_helper.exe";
 }
 
 bool HelperProcess::start(const std::wstring& exePath) {
