@@ -1,7 +1,7 @@
 #include "tests/support/game_standin_win.h"
 
+#include "common/base/scoped_handle.h"
 #include "launcher/util/file_util_win.h"
-#include "tests/support/test_process_win.h"
 
 namespace kx::test {
 namespace {
@@ -19,6 +19,8 @@ bool writeFile(const std::wstring& path, const std::string& bytes) {
 }  // namespace
 
 std::wstring gameStandinPath() { return pathFromEnv("KX_GAME_STANDIN"); }
+
+std::wstring launcherStandinPath() { return pathFromEnv("KX_LAUNCHER_STANDIN"); }
 
 bool installGameStandin(const std::wstring& folder, const std::string& script) {
   const std::wstring source = gameStandinPath();
@@ -56,41 +58,12 @@ std::vector<std::string> readStandinLog(const std::wstring& path) {
   return lines;
 }
 
-GameStandinRun::~GameStandinRun() {
-  if (process_.valid() && WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0) {
-    TerminateProcess(process_.get(), 1);
-    WaitForSingleObject(process_.get(), 5000);
-  }
-}
-
 bool GameStandinRun::start(const GameCommandLine& args) {
   return startWithArguments(formatGameCommandLine(args));
 }
 
 bool GameStandinRun::startWithArguments(const std::wstring& arguments) {
-  const std::wstring exe = folder_ + L"\\kxmain.exe";
-  std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-  STARTUPINFOW si = {};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder_.c_str(), &si, &pi)) {
-    return false;
-  }
-  CloseHandle(pi.hThread);
-  process_.reset(pi.hProcess);
-  pid_ = pi.dwProcessId;
-  return true;
-}
-
-bool GameStandinRun::waitForExit(uint32_t timeoutMs) {
-  return process_.valid() && WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
-}
-
-DWORD GameStandinRun::exitCode() const {
-  DWORD code = STILL_ACTIVE;
-  if (process_.valid()) GetExitCodeProcess(process_.get(), &code);
-  return code;
+  return process_.start(folder_ + L"\\kxmain.exe", arguments, folder_);
 }
 
 }  // namespace kx::test

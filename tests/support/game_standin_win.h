@@ -1,9 +1,10 @@
 #ifndef KX_TESTS_SUPPORT_GAME_STANDIN_WIN_H_
 #define KX_TESTS_SUPPORT_GAME_STANDIN_WIN_H_
 
-// Runs the stand-in game client (tools/game_standin, kxmain.exe) for a test:
-// a private copy in a folder of the test, its script beside it, its log read
-// back as lines.
+// Runs the stand-in programs for a test: the game client (tools/game_standin,
+// kxmain.exe) as a private copy in a folder of the test with its script
+// beside it and its log read back as lines; the launcher (KXLaunch.exe,
+// tools/launcher_standin) by its path.
 
 #include <windows.h>
 
@@ -11,26 +12,27 @@
 #include <string>
 #include <vector>
 
-#include "common/base/scoped_handle.h"
 #include "common/contracts/game_command_line.h"
+#include "tests/support/test_process_win.h"
 
 namespace kx::test {
 
 // Windows path of the built kxmain.exe, from KX_GAME_STANDIN; empty if unset.
 std::wstring gameStandinPath();
+// Windows path of the built stand-in KXLaunch.exe, from KX_LAUNCHER_STANDIN.
+std::wstring launcherStandinPath();
 
 // Copies kxmain.exe into |folder| (made if missing) and, when |script| is not
 // empty, writes it beside as kxmain.script; removes an old kxmain.log.
 bool installGameStandin(const std::wstring& folder, const std::string& script = std::string());
 
-// The lines of folder\kxmain.log (UTF-8, without line ends).
+// The lines of a stand-in's log (UTF-8, without line ends); none when missing.
 std::vector<std::string> readStandinLog(const std::wstring& path);
 
 class GameStandinRun {
  public:
+  // A stand-in still running when this goes is terminated.
   explicit GameStandinRun(std::wstring folder) : folder_(std::move(folder)) {}
-  // Terminates a stand-in that is still running.
-  ~GameStandinRun();
   GameStandinRun(const GameStandinRun&) = delete;
   GameStandinRun& operator=(const GameStandinRun&) = delete;
 
@@ -42,19 +44,18 @@ class GameStandinRun {
   // Starts it with any argument text (to try command lines it must refuse).
   bool startWithArguments(const std::wstring& arguments);
   // Waits for the process to end; false on time-out.
-  bool waitForExit(uint32_t timeoutMs);
-  // Only meaningful after waitForExit returned true.
-  DWORD exitCode() const;
+  bool waitForExit(uint32_t timeoutMs) { return process_.waitForExit(timeoutMs); }
+  // STILL_ACTIVE until it has ended.
+  DWORD exitCode() const { return process_.exitCode(); }
   std::vector<std::string> log() const { return readStandinLog(folder_ + L"\\kxmain.log"); }
 
-  HANDLE process() const { return process_.get(); }
-  uint32_t pid() const { return pid_; }
+  HANDLE process() const { return process_.handle(); }
+  uint32_t pid() const { return process_.pid(); }
   const std::wstring& folder() const { return folder_; }
 
  private:
   std::wstring folder_;
-  kx::ScopedHandle process_;
-  uint32_t pid_ = 0;
+  ChildProcess process_;
 };
 
 }  // namespace kx::test

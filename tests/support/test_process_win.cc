@@ -26,19 +26,15 @@ std::wstring waitHelperPath() {
   return dir + L"\\kx_wait_helper.exe";
 }
 
-bool HelperProcess::start(const std::wstring& exePath) {
-  if (!CopyFileW(waitHelperPath().c_str(), exePath.c_str(), FALSE)) return false;
-  static LONG counter = 0;
-  const std::wstring name = L"kx_wait_helper_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                            std::to_wstring(InterlockedIncrement(&counter));
-  event_.reset(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
-  if (!event_.valid()) return false;
-  std::wstring commandLine = L"\"" + exePath + L"\" " + name;
+bool ChildProcess::start(const std::wstring& exePath, const std::wstring& arguments,
+                         const std::wstring& workDir) {
+  terminate();
+  std::wstring commandLine = L"\"" + exePath + L"\" " + arguments;
   STARTUPINFOW si = {};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
   if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &si, &pi)) {
+                      workDir.empty() ? nullptr : workDir.c_str(), &si, &pi)) {
     return false;
   }
   CloseHandle(pi.hThread);
@@ -47,12 +43,41 @@ bool HelperProcess::start(const std::wstring& exePath) {
   return true;
 }
 
+bool ChildProcess::waitForExit(uint32_t timeoutMs) const {
+  return process_.valid() && WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD ChildProcess::exitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (process_.valid()) GetExitCodeProcess(process_.get(), &code);
+  return code;
+}
+
+void ChildProcess::terminate() {
+  if (!process_.valid()) return;
+  if (WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0) {
+    TerminateProcess(process_.get(), 1);
+    WaitForSingleObject(process_.get(), 10000);
+  }
+}
+
+bool HelperProcess::start(const std::wstring& exePath) {
+  if (!CopyFileW(waitHelperPath().c_str(), exePath.c_str(), FALSE)) return false;
+  static LONG counter = 0;
+  const std::wstring name = L"kx_wait_helper_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                            std::to_wstring(InterlockedIncrement(&counter));
+  event_.reset(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+  if (!event_.valid()) return false;
+  running_ = process_.start(exePath, name);
+  return running_;
+}
+
 bool HelperProcess::finish() {
-  if (!process_.valid()) return true;
+  if (!running_) return true;
+  running_ = false;
   if (event_.valid()) SetEvent(event_.get());
-  const bool ended = WaitForSingleObject(process_.get(), 10000) == WAIT_OBJECT_0;
-  if (!ended) TerminateProcess(process_.get(), 1);
-  process_.reset();
+  const bool ended = process_.waitForExit(10000);
+  process_.terminate();
   return ended;
 }
 
