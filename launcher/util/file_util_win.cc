@@ -53,7 +53,21 @@ bool makeDirectories(const std::wstring& path, bool lastIsFileName) {
   return createOneLevel(prefix + component);
 }
 
+namespace {
+
+// The link itself goes, whatever it leads to; never what is behind it.
+bool removeLink(const std::wstring& path, DWORD attrs) {
+  return (attrs & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str()) != 0
+                                            : DeleteFileW(path.c_str()) != 0;
+}
+
+}  // namespace
+
 bool removeDirectoryTree(const std::wstring& folder) {
+  const DWORD top = GetFileAttributesW(folder.c_str());
+  if (top != INVALID_FILE_ATTRIBUTES && (top & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return removeLink(folder, top);
+  }
   bool ok = true;
   WIN32_FIND_DATAW data;
   ScopedFindHandle find(FindFirstFileW((folder + L"\\*.*").c_str(), &data));
@@ -63,9 +77,10 @@ bool removeDirectoryTree(const std::wstring& folder) {
       if (name == L"." || name == L"..") continue;
       const std::wstring child = folder + L"\\" + name;
       const DWORD attrs = data.dwFileAttributes;
-      if (attrs & FILE_ATTRIBUTE_DIRECTORY) {
-        ok = (attrs & FILE_ATTRIBUTE_REPARSE_POINT) ? RemoveDirectoryW(child.c_str()) != 0
-                                                    : removeDirectoryTree(child);
+      if (attrs & FILE_ATTRIBUTE_REPARSE_POINT) {
+        ok = removeLink(child, attrs);
+      } else if (attrs & FILE_ATTRIBUTE_DIRECTORY) {
+        ok = removeDirectoryTree(child);
       } else {
         ok = DeleteFileW(child.c_str()) != 0;
       }

@@ -11,7 +11,8 @@ bool makeDirectories(const std::wstring& path, bool lastIsFileName);
 
 // Deletes |folder| with everything below it; true when the folder itself is gone.
 // The first failure stops the walk. Links (reparse points) are removed, never
-// followed, so a junction cannot lead the walk outside the tree.
+// followed, so a junction cannot lead the walk outside the tree; a link at
+// |folder| itself is removed as a link too.
 bool removeDirectoryTree(const std::wstring& folder);
 
 // True when the path names an existing file or folder.
