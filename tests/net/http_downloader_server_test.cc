@@ -28,6 +28,7 @@ std::string pattern(size_t n) {
 }
 
 std::wstring toWide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+std::string toNarrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
 
 class DownloaderTest : public ::testing::Test {
  protected:
@@ -116,6 +117,38 @@ TEST_F(DownloaderTest, FetchTextFailures) {
   EXPECT_FALSE(d.fetchText(L"", out));
   EXPECT_EQ(out, L"url is empty!");
   EXPECT_TRUE(d.fetchText(baseUrl() + L"/ok/5000", out));
+}
+
+// The whole declared body or nothing: a list cut inside "#apkver 1.0.15" must
+// not pass for "#apkver 1.0.1". Sizes at the 1 MiB bound's exact edge.
+TEST_F(DownloaderTest, FetchTextTakesOnlyTheWholeDeclaredBody) {
+  struct Case {
+    const wchar_t* path;
+    bool ok;
+    const wchar_t* reason;  // on failure
+    size_t size;            // of the text on success
+  };
+  const Case cases[] = {
+      {L"/text/15", true, L"", 15},
+      {L"/textcut/15/13", false, L"Response Truncated", 0},
+      {L"/textcut/15/0", false, L"Response Truncated", 0},
+      {L"/textcut/1048576/1048575", false, L"Response Truncated", 0},
+      {L"/text/1048576", true, L"", 1048576},
+      {L"/text/1048577", false, L"Response Too Large", 0},
+  };
+  HttpDownloader d;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << toNarrow(c.path));
+    std::wstring out = L"stale";
+    EXPECT_EQ(d.fetchText(baseUrl() + c.path, out), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(out.size(), c.size);
+      EXPECT_EQ(out.substr(0, 15), L"#apkver 1.0.15\n");
+    } else {
+      EXPECT_EQ(out, c.reason);
+    }
+    EXPECT_FALSE(d.busy());
+  }
 }
 
 TEST_F(DownloaderTest, ResumeEdges) {
