@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -94,6 +95,20 @@ bool removeDirectoryTree(const std::wstring& folder) {
 bool fileExists(const std::wstring& path) {
   if (path.empty()) return false;
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool writeFileFlushed(const std::wstring& path, const std::string& bytes) {
+  ScopedFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD n = 0;
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+    if (!WriteFile(file.get(), bytes.data() + done, want, &n, nullptr) || n == 0) return false;
+    done += n;
+  }
+  return FlushFileBuffers(file.get()) != 0;
 }
 
 bool readTextFileUtf8(const std::wstring& path, std::wstring& out) {

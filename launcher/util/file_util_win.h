@@ -18,6 +18,10 @@ bool removeDirectoryTree(const std::wstring& folder);
 // True when the path names an existing file or folder.
 bool fileExists(const std::wstring& path);
 
+// Creates or truncates |path| and writes |bytes| through to the disk; false when
+// it cannot be created, any byte cannot be written, or the flush fails.
+bool writeFileFlushed(const std::wstring& path, const std::string& bytes);
+
 // Reads a whole UTF-8 text file (shared for reading and writing) into |out|;
 // the text ends at the first zero byte; a byte-order mark stays as U+FEFF.
 bool readTextFileUtf8(const std::wstring& path, std::wstring& out);
