@@ -170,8 +170,9 @@ TEST_F(DownloaderTest, ResumeEdges) {
   EXPECT_TRUE(d.downloadFile(request(L"/ok/100", 0)));
   EXPECT_EQ(fileBytes(), pattern(100));
 
-  // A ranged request answered 200: the file starts over with the whole body.
-  writeFile(std::string(300, 'x'));
+  // A ranged request answered 200: the file starts over with the whole body,
+  // and what lay beyond its end is cut off.
+  writeFile(std::string(1500, 'x'));
   EXPECT_TRUE(d.downloadFile(request(L"/range200/1000", 300)));
   EXPECT_EQ(fileBytes(), pattern(1000));
 
@@ -228,6 +229,54 @@ int recordReport(int reserved, int32_t context, const wchar_t*, uint32_t receive
   EXPECT_EQ(context, 77);
   g_reports->push_back({received, length});
   return 0;
+}
+
+// Both operations refuse while one runs, and the running one goes on.
+struct NestedCalls {
+  HttpDownloader* downloader = nullptr;
+  std::wstring url;
+  std::wstring localPath;
+  int calls = 0;
+  bool fetchResult = true;
+  std::wstring fetchReason;
+  bool downloadResult = true;
+};
+NestedCalls* g_nested = nullptr;
+
+int callDuringReport(int, int32_t, const wchar_t*, uint32_t, int32_t) {
+  NestedCalls& n = *g_nested;
+  if (n.calls++ > 0) return 0;
+  std::wstring out;
+  n.fetchResult = n.downloader->fetchText(n.url + L"/text/15", out);
+  n.fetchReason = out;
+  DownloadRequest q;
+  q.url = n.url + L"/ok/100";
+  q.localPath = n.localPath;
+  n.downloadResult = n.downloader->downloadFile(q);
+  return 0;
+}
+
+TEST_F(DownloaderTest, BusyRefusesBothOperationsDuringATransfer) {
+  HttpDownloader d;
+  NestedCalls nested;
+  nested.downloader = &d;
+  nested.url = baseUrl();
+  nested.localPath = folder_ + L"\\nested.temp";
+  g_nested = &nested;
+  ::DeleteFileA(hostPath("requests.log").c_str());
+  DownloadRequest q = request(L"/ok/100000", 0);
+  q.progressCallback = callDuringReport;
+  ASSERT_TRUE(d.downloadFile(q));
+  g_nested = nullptr;
+  EXPECT_GT(nested.calls, 0);
+  EXPECT_FALSE(nested.fetchResult);
+  EXPECT_EQ(nested.fetchReason, L"m_Downloading is busy");
+  EXPECT_FALSE(nested.downloadResult);
+  EXPECT_EQ(::GetFileAttributesW(nested.localPath.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(fileBytes(), pattern(100000));
+  // Neither refused call reached the server.
+  EXPECT_EQ(readAll(hostPath("requests.log")), "GET /ok/100000 HTTP/1.1\n");
+  EXPECT_FALSE(d.busy());
 }
 
 TEST_F(DownloaderTest, ReportsFollowTimeAndSixteenthRule) {
