@@ -341,6 +341,46 @@ TEST(EngineUpdateTest, RollbackWaitsForALockedFileWithOneCounter) {
   }
 }
 
+// Any open handle makes the rollback wait, however generously it shares; so
+// does one on a file the sub-version added, which the rollback removes.
+TEST(EngineUpdateTest, RollbackWaitsForEveryHolderOfAFileItMoves) {
+  struct Case {
+    const char* name;
+    const wchar_t* held;
+    DWORD share;
+  };
+  const Case cases[] = {
+      {"replaced file, shared for reading", L"b.dll", FILE_SHARE_READ},
+      {"replaced file, shared for reading and writing", L"b.dll",
+       FILE_SHARE_READ | FILE_SHARE_WRITE},
+      {"replaced file, shared for everything", L"b.dll",
+       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+      {"added file, shared for reading and writing", L"new.pak",
+       FILE_SHARE_READ | FILE_SHARE_WRITE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempTree tree(L"engine_holders");
+    tree.writeAll({{L"b.dll", "newB"}, {L"new.pak", "pak"},
+                   {L"Backup\\b.dll", "B"},
+                   {L"Backup\\checkinfo.lst", "b.dll 1\r\n"},
+                   {L"Backup\\backupinfo.lst", "2.5.0\r\nnew.pak\r\n"}});
+    HANDLE held = CreateFileW(tree.path(c.held).c_str(), GENERIC_READ, c.share, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    int sleeps = 0;
+    EngineUpdater updater(tree.root(), [&](uint32_t) {
+      if (++sleeps == 2) CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
+    });
+    std::wstring restored;
+    EXPECT_TRUE(updater.rollbackEngineFiles(&restored));
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    EXPECT_EQ(sleeps, 2);
+    EXPECT_EQ(restored, L"2.5.0");
+    EXPECT_EQ(tree.read(), (FileTree{{L"b.dll", "B"}}));
+  }
+}
+
 // Real file calls, except those whose source path ends in a listed suffix.
 class FailingOps : public EngineFileOps {
  public:

@@ -141,6 +141,10 @@ TEST(CheckInfoListTest, WriteReadVerify) {
   }
   EXPECT_FALSE(
       CheckInfoList(tree.path(L"none.lst"), tree.root(), CheckInfoList::Mode::kRead).emptyFile());
+  // A line for a file that is not there never verifies, not even with size 0.
+  tree.write(L"gone.lst", "gone.dll 0\r\n");
+  EXPECT_FALSE(
+      CheckInfoList(tree.path(L"gone.lst"), tree.root(), CheckInfoList::Mode::kRead).verify());
   // A name that points outside the folder never verifies, even if that file exists.
   tree.write(L"inner\\checkinfo.lst", "..\\a.dll 4\r\n");
   EXPECT_FALSE(CheckInfoList(tree.path(L"inner\\checkinfo.lst"), tree.path(L"inner"),
