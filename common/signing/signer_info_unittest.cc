@@ -111,6 +111,24 @@ TEST(SignerInfoTest, TimestampIsTheSigningMomentInLocalTime) {
   freeSignerInfo(&info);
 }
 
+// Without a time-stamp the signing time comes from the signed
+// 1.2.840.113549.1.9.5 attribute: 2026-12-11 00:00:00 UTC is 08:00 in Shanghai.
+TEST(SignerInfoTest, SigningTimeAttributeWithoutTimestamp) {
+  SignerInfo info;
+  std::wstring path = pkiPath("corvane-st.exe");
+  ASSERT_TRUE(verifyFileSignature(path.c_str(), &info));
+  EXPECT_FALSE(info.hasTimestamp);
+  const SYSTEMTIME& t = info.signingTime;
+  EXPECT_EQ(t.wYear, 2026);
+  EXPECT_EQ(t.wMonth, 12);
+  EXPECT_EQ(t.wDay, 11);
+  EXPECT_EQ(t.wHour, 8);
+  EXPECT_EQ(t.wMinute, 0);
+  EXPECT_EQ(t.wSecond, 0);
+  EXPECT_EQ(t.wMilliseconds, 0);
+  freeSignerInfo(&info);
+}
+
 TEST(SignerInfoTest, NtPrefixAndEmptyPaths) {
   std::wstring plain = pkiPath("corvane.exe");
   std::wstring prefixed = L"\\??\\" + plain;

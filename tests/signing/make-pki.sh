@@ -32,6 +32,8 @@ sign() {  # out cert extra...
 sign corvane-ts.exe corvane -TSA-certs tsa.pem -TSA-key tsa.key
 date -u +%s >corvane-ts.time
 sign corvane.exe corvane
+# A fixed 1.2.840.113549.1.9.5 signing time (2026-12-11 00:00:00 UTC), no time-stamp.
+sign corvane-st.exe corvane -time 1796947200
 sign other.exe other
 cp "$sample" unsigned.exe
 cp corvane.exe tampered.exe
