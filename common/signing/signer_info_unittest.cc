@@ -111,22 +111,31 @@ TEST(SignerInfoTest, TimestampIsTheSigningMomentInLocalTime) {
   freeSignerInfo(&info);
 }
 
-// Without a time-stamp the signing time comes from the signed
-// 1.2.840.113549.1.9.5 attribute: 2026-12-11 00:00:00 UTC is 08:00 in Shanghai.
-TEST(SignerInfoTest, SigningTimeAttributeWithoutTimestamp) {
-  SignerInfo info;
-  std::wstring path = pkiPath("corvane-st.exe");
-  ASSERT_TRUE(verifyFileSignature(path.c_str(), &info));
-  EXPECT_FALSE(info.hasTimestamp);
-  const SYSTEMTIME& t = info.signingTime;
-  EXPECT_EQ(t.wYear, 2026);
-  EXPECT_EQ(t.wMonth, 12);
-  EXPECT_EQ(t.wDay, 11);
-  EXPECT_EQ(t.wHour, 8);
-  EXPECT_EQ(t.wMinute, 0);
-  EXPECT_EQ(t.wSecond, 0);
-  EXPECT_EQ(t.wMilliseconds, 0);
-  freeSignerInfo(&info);
+// Both files carry 2026-12-11 00:00:00 UTC (08:00 in Shanghai): corvane-st.exe
+// as its signed 1.2.840.113549.1.9.5 attribute and no time-stamp,
+// corvane-cs.exe in a 1.2.840.113549.1.9.6 counter-signature, which is a
+// time-stamp and wins over its own 9.5 attribute (the moment of signing).
+TEST(SignerInfoTest, SigningTimeFromAttributeAndFromCounterSignature) {
+  struct Case {
+    const char* file;
+    bool timestamp;
+  };
+  for (const Case& c : {Case{"corvane-st.exe", false}, Case{"corvane-cs.exe", true}}) {
+    SCOPED_TRACE(c.file);
+    SignerInfo info;
+    std::wstring path = pkiPath(c.file);
+    ASSERT_TRUE(verifyFileSignature(path.c_str(), &info));
+    EXPECT_EQ(info.hasTimestamp, c.timestamp);
+    const SYSTEMTIME& t = info.signingTime;
+    EXPECT_EQ(t.wYear, 2026);
+    EXPECT_EQ(t.wMonth, 12);
+    EXPECT_EQ(t.wDay, 11);
+    EXPECT_EQ(t.wHour, 8);
+    EXPECT_EQ(t.wMinute, 0);
+    EXPECT_EQ(t.wSecond, 0);
+    EXPECT_EQ(t.wMilliseconds, 0);
+    freeSignerInfo(&info);
+  }
 }
 
 TEST(SignerInfoTest, NtPrefixAndEmptyPaths) {
