@@ -50,6 +50,10 @@ const Case kCases[] = {
     {"corvane-ts.exe", true, 0, L"Corvane Network Co. Ltd.", true, true},
     {"corvane.exe", true, 0, L"Corvane Network Co. Ltd.", false, true},
     {"other.exe", true, 0, L"Other Games Ltd.", false, false},
+    // The caller pattern is the exact, case-sensitive subject.
+    {"lower.exe", true, 0, L"corvane network co. ltd.", false, false},
+    {"nodot.exe", true, 0, L"Corvane Network Co. Ltd", false, false},
+    {"longer.exe", true, 0, L"Corvane Network Co. Ltd. ", false, false},
     {"unsigned.exe", false, 0x800B0100, nullptr, false, false},
     {"tampered.exe", false, 0x80096010, nullptr, false, false},
 };

@@ -43,6 +43,11 @@ for _ in $(seq 100); do [ -f tsa.port ] && break; sleep 0.1; done
 sign corvane-cs.exe corvane -t "http://127.0.0.1:$(cat tsa.port)" || { kill "$tsa_pid"; exit 1; }
 kill "$tsa_pid"
 sign other.exe other
+# Publishers that differ from Corvane's only by case or by one character.
+leaf lower "/CN=corvane network co. ltd." codeSigning
+leaf nodot "/CN=Corvane Network Co. Ltd" codeSigning
+leaf longer "/CN=Corvane Network Co. Ltd. " codeSigning
+for c in lower nodot longer; do sign "$c.exe" "$c"; done
 cp "$sample" unsigned.exe
 cp corvane.exe tampered.exe
 # Flip one byte inside the signed image (well past the headers).
