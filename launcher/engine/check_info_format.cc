@@ -50,7 +50,8 @@ BackupRecord parseBackupRecord(const std::wstring& text) {
   std::wstring version = lines[0];
   trimLeft(version, L" \r");
   trimRight(version, L" \r");
-  if (fullVersionOf(version).empty()) return record;
+  // Backups are only ever taken of a full version.
+  if (fullVersionOf(version).empty() || isSubVersion(version)) return record;
   record.version = version;
   for (size_t i = 1; i < lines.size(); ++i) {
     std::wstring name = lines[i];

@@ -41,8 +41,8 @@ struct BackupRecord {
 
 std::string formatBackupRecord(const std::string& utf8Version,
                                const std::vector<std::string>& utf8AddedNames);
-// A first line that is not three numbers makes the whole record unknown; a
-// name that could leave the game folder is dropped.
+// A first line that is not a full version (three numbers, the third 0) makes
+// the whole record unknown; a name that could leave the game folder is dropped.
 BackupRecord parseBackupRecord(const std::wstring& text);
 
 }  // namespace kx::launcher

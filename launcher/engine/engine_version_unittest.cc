@@ -101,6 +101,7 @@ TEST(BackupRecordTest, FormatAndParse) {
       {"names that could leave the folder are dropped",
        L"2.5.0\r\n..\\x.dll\r\nC:\\y.dll\r\n\\z.dll\r\nok.dll\r\n", {L"2.5.0", {L"ok.dll"}}},
       {"first line not three numbers: nothing known", L"2.5\r\na.dll\r\n", {L"", {}}},
+      {"first line a sub-version: nothing known", L"2.5.1\r\na.dll\r\n", {L"", {}}},
       {"empty", L"", {L"", {}}},
   };
   for (const Case& c : cases) {

@@ -91,6 +91,39 @@ TEST(EngineSnapshotTest, ExactNamesAndFilesOnly) {
   }
 }
 
+// The names of |folder| in the order the file system lists them.
+std::vector<std::wstring> listingOrder(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*.*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return names;
+}
+
+// The first copy that fails ends the snapshot: the name listed after it is
+// not copied either. A folder in the way makes the copy fail.
+TEST(EngineSnapshotTest, StopsAtTheFirstFailedCopy) {
+  TempTree tree(L"snapshot_stop");
+  tree.writeAll({{L"kxmain.dll", "dll"}, {L"version.ini", "1.0.0\r\n"}});
+  std::vector<std::wstring> order;
+  for (const std::wstring& name : listingOrder(tree.root())) {
+    if (name == L"kxmain.dll" || name == L"version.ini") order.push_back(name);
+  }
+  ASSERT_EQ(order.size(), 2u);
+  ASSERT_TRUE(makeDirectories(tree.path(L"HashRes\\" + order[0]), false));
+  EXPECT_TRUE(saveEngineToHashRes(tree.root()));
+  EXPECT_FALSE(fileExists(tree.path(L"HashRes\\" + order[1])));
+  // With the first name out of the way both are copied.
+  ASSERT_TRUE(RemoveDirectoryW(tree.path(L"HashRes\\" + order[0]).c_str()));
+  EXPECT_TRUE(saveEngineToHashRes(tree.root()));
+  EXPECT_TRUE(fileExists(tree.path(L"HashRes\\" + order[1])));
+}
+
 TEST(CheckInfoListTest, WriteReadVerify) {
   TempTree tree(L"checkinfo");
   tree.writeAll({{L"a.dll", "abc"}, {L"sub\\b.dll", "12345"}});

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "common/base/text.h"
 #include "common/base/text_convert_win.h"
@@ -114,6 +115,30 @@ TEST(RemoveDirectoryTreeLinkTest, LinkAtTheTopOrBelowIsNeverWalked) {
     EXPECT_TRUE(fileExists(linksPath(L"\\outside\\keep.txt")));
     EXPECT_TRUE(fileExists(linksPath(L"\\outside\\sub\\deep.txt")));
   }
+}
+
+// The walk ends at its first failure: what is listed after it stays.
+TEST_F(FileUtilTest, RemoveDirectoryTreeStopsAtItsFirstFailure) {
+  const std::wstring folder = root_ + L"\\stop";
+  ASSERT_TRUE(makeDirectories(folder, false));
+  writeFile(folder + L"\\a.txt", "a");
+  writeFile(folder + L"\\b.txt", "b");
+  std::vector<std::wstring> order;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*.*").c_str(), &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  do {
+    if (data.cFileName[0] != L'.') order.push_back(data.cFileName);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  ASSERT_EQ(order.size(), 2u);
+  const std::wstring first = folder + L"\\" + order[0];
+  ASSERT_TRUE(SetFileAttributesW(first.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(removeDirectoryTree(folder));
+  EXPECT_TRUE(fileExists(first));
+  EXPECT_TRUE(fileExists(folder + L"\\" + order[1]));
+  ASSERT_TRUE(SetFileAttributesW(first.c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_TRUE(removeDirectoryTree(folder));
 }
 
 TEST_F(FileUtilTest, FileExists) {
