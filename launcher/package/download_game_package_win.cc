@@ -11,6 +11,7 @@
 #include "launcher/package/package_download_plan.h"
 #include "launcher/package/unzip.h"
 #include "launcher/patch/patch_list.h"
+#include "launcher/report/confirmed_retry.h"
 #include "launcher/util/file_util_win.h"
 #include "launcher/util/version.h"
 
@@ -18,8 +19,6 @@ namespace kx::launcher {
 
 namespace {
 
-constexpr int kAttempts = 3;
-constexpr int kRetryPauseMs = 500;
 constexpr wchar_t kVersionFileName[] = L"findownload.dat";
 
 // The downloader takes a plain function; the step publishes its reports here
@@ -81,8 +80,7 @@ bool finish(LauncherReports& reports, const std::wstring& package, const std::ws
 
 }  // namespace
 
-bool downloadGamePackage(HttpDownloader& downloader, LauncherReports& reports,
-                         const SleepMsFn& sleepMs) {
+bool downloadGamePackage(HttpDownloader& downloader, LauncherReports& reports) {
   LauncherState& state = reports.state();
   ActiveReports active(reports);
   makeDirectories(state.downloadDir, false);
@@ -118,16 +116,15 @@ bool downloadGamePackage(HttpDownloader& downloader, LauncherReports& reports,
   }
   reports.sendLaunchProgress(3, 1);
 
-  for (int attempt = 1;; ++attempt) {
-    reports.resetDownloadSpeed();
-    if (downloader.downloadFile(request)) break;
-    const int answer = reports.boxes().show(0, kDownloadRetryText, kDownloadErrorCaption,
-                                            kMbOkCancel);
-    if (answer == kIdOk) sleepMs(kRetryPauseMs);
-    if (answer != kIdOk || attempt >= kAttempts) {
-      state.errorText = kDownloadFailedText;
-      return false;
-    }
+  const bool downloaded = runConfirmedRetry(
+      [&] {
+        reports.resetDownloadSpeed();
+        return downloader.downloadFile(request);
+      },
+      {kDownloadRetryText, kDownloadErrorCaption}, reports.boxes(), reports.clock());
+  if (!downloaded) {
+    state.errorText = kDownloadFailedText;
+    return false;
   }
 
   if (!reports.isBrowserAlive()) {

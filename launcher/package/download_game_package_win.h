@@ -20,8 +20,8 @@ inline constexpr wchar_t kDownloadRetryText[] = L"下载资源失败，是否需
 
 // True: unpacked and recorded. False: reports.state().errorText says why and
 // the download folder keeps what it had. Uses reports.state().
-bool downloadGamePackage(HttpDownloader& downloader, LauncherReports& reports,
-                         const SleepMsFn& sleepMs);
+// Retry pauses go through reports.clock().
+bool downloadGamePackage(HttpDownloader& downloader, LauncherReports& reports);
 
 }  // namespace kx::launcher
 

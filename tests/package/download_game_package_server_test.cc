@@ -17,6 +17,7 @@
 #include "launcher/report/fake_report_platform.h"
 #include "tests/engine/test_tree_win.h"
 #include "tests/servers/server_files.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/scripted_message_boxes.h"
 
 namespace kx::launcher {
@@ -59,7 +60,7 @@ std::string gamePackage(const std::string& version) {
 
 class PackageStepTest : public ::testing::Test {
  protected:
-  PackageStepTest() : tree_(L"kx_pkg"), reports_(state_, platform_, boxes_) {
+  PackageStepTest() : tree_(L"kx_pkg"), reports_(state_, platform_, boxes_, clock_) {
     state_.hOcxWnd = 0x4242;
     state_.WEB_KX_DIR_PATH = tree_.root();
     state_.gameDir = tree_.path(L"Kx");
@@ -99,7 +100,7 @@ class PackageStepTest : public ::testing::Test {
   std::string file(const std::wstring& rel) const { return tree_.read()[rel]; }
 
   bool run() {
-    return downloadGamePackage(downloader_, reports_, [this](int ms) { sleeps_.push_back(ms); });
+    return downloadGamePackage(downloader_, reports_);
   }
   // 0x1102 reports without the stage-4 eighths, which depend on the transfer.
   Progress stages() const {
@@ -127,9 +128,9 @@ class PackageStepTest : public ::testing::Test {
   LauncherState state_;
   FakeReportPlatform platform_;
   ScriptedMessageBoxes boxes_;
+  FakeClock clock_;
   LauncherReports reports_;
   HttpDownloader downloader_;
-  std::vector<int> sleeps_;
   std::string serverFolder_;
 };
 
@@ -244,7 +245,7 @@ TEST_F(PackageStepTest, ThreeFailedAttemptsAnsweredOk) {
     EXPECT_EQ(L"下载异常", box.caption);
     EXPECT_EQ(static_cast<uint32_t>(kMbOkCancel), box.style);
   }
-  EXPECT_EQ((std::vector<int>{500, 500, 500}), sleeps_);
+  EXPECT_EQ((std::vector<uint32_t>{500, 500, 500}), clock_.sleeps());
   EXPECT_EQ(3u, requestsFor("KX_MISBEHAVE_DIR", "requests.log", "/three/").size());
   // The partial file keeps what arrived: its 300 bytes and the 1000 after them.
   const std::string kept = downloads()[L"KX-1.0.5.temp"];
@@ -260,7 +261,7 @@ TEST_F(PackageStepTest, CancelAtTheFirstBoxMakesOneRequest) {
   EXPECT_FALSE(run());
   EXPECT_EQ(L"加载资源失败，请检查网络，刷新页面再试", state_.errorText);
   EXPECT_EQ(1u, boxes_.requests().size());
-  EXPECT_TRUE(sleeps_.empty());
+  EXPECT_TRUE(clock_.sleeps().empty());
   EXPECT_EQ(1u, requestsFor("KX_MISBEHAVE_DIR", "requests.log", "/cancel/").size());
 }
 
@@ -304,12 +305,12 @@ class BrowserEndsDuringDownload : public FakeReportPlatform {
 
 TEST_F(PackageStepTest, BrowserGoneAfterTheDownloadEndsTheLauncher) {
   BrowserEndsDuringDownload platform(downloader_);
-  LauncherReports reports(state_, platform, boxes_);
+  LauncherReports reports(state_, platform, boxes_, clock_);
   int process = 0;
   state_.hBrowserProcess = std::shared_ptr<void>(&process, [](void*) {});
   const std::wstring url = serve("KX-1.0.5.zip", gamePackage("1.0.5"));
   patchList(L"", L"1.0.5", url);
-  EXPECT_FALSE(downloadGamePackage(downloader_, reports, [](int) {}));
+  EXPECT_FALSE(downloadGamePackage(downloader_, reports));
   EXPECT_EQ(std::vector<int>{1}, platform.exitCodes);
   EXPECT_FALSE(state_.hBrowserProcess);
   EXPECT_EQ(0u, tree_.read().count(L"Kx\\kxmain.dll"));
