@@ -183,6 +183,39 @@ TEST_F(PackageStepTest, PartialOfTheCurrentVersionIsResumed) {
   EXPECT_TRUE(downloads().empty());
 }
 
+// The last run ended after the last byte but before the rename: nginx answers
+// the resume with 416 "bytes */<size>", which means the file is whole.
+TEST_F(PackageStepTest, WholePartialAnsweredWith416IsUnpacked) {
+  const std::string package = gamePackage("1.0.5");
+  putDownload(L"KX-1.0.5.temp", package);
+  const std::wstring url = serve("KX-1.0.5.zip", package);
+  patchList(L"", L"1.0.5", url);
+  ASSERT_TRUE(run()) << state_.errorText;
+  expectUnpacked("1.0.5");
+  const auto requests = nginxRequests();
+  ASSERT_EQ(1u, requests.size());
+  EXPECT_NE(std::string::npos,
+            requests[0].find("range=bytes=" + std::to_string(package.size()) + "- 416"))
+      << requests[0];
+  EXPECT_TRUE(boxes_.requests().empty());
+  EXPECT_TRUE(downloads().empty());
+}
+
+// A partial file longer than the package cannot be resumed: start over.
+TEST_F(PackageStepTest, OverlongPartialAnsweredWith416StartsOver) {
+  const std::string package = gamePackage("1.0.5");
+  putDownload(L"KX-1.0.5.temp", package + "trailing junk");
+  const std::wstring url = serve("KX-1.0.5.zip", package);
+  patchList(L"", L"1.0.5", url);
+  ASSERT_TRUE(run()) << state_.errorText;
+  expectUnpacked("1.0.5");
+  const auto requests = nginxRequests();
+  ASSERT_EQ(2u, requests.size());
+  EXPECT_NE(std::string::npos, requests[0].find(" 416")) << requests[0];
+  EXPECT_NE(std::string::npos, requests[1].find("range=- 200")) << requests[1];
+  EXPECT_TRUE(boxes_.requests().empty());
+}
+
 TEST_F(PackageStepTest, PartialOfAnotherVersionIsDeletedAndDownloadStartsOver) {
   putDownload(L"KX-1.0.4.temp", std::string(300, 'x'));
   const std::wstring url = serve("KX-1.0.5.zip", gamePackage("1.0.5"));
@@ -211,12 +244,14 @@ TEST_F(PackageStepTest, MissingMiniverAcceptsAnyPackage) {
   expectUnpacked("0.0.1");
 }
 
+// A package from the download folder that does not unpack is deleted, so the
+// next run downloads instead of failing on it again.
 TEST_F(PackageStepTest, NameWithZipInsideCountsAsAPackageAndFailsToUnpack) {
   putDownload(L"notes.zip.txt", "just notes");
   patchList(L"1.0.4", L"1.0.5", kNoServer);
   EXPECT_FALSE(run());
   EXPECT_EQ(L"解压游戏资源包失败", state_.errorText);
-  EXPECT_EQ((test::FileTree{{L"notes.zip.txt", "just notes"}}), downloads());
+  EXPECT_TRUE(downloads().empty());
   EXPECT_EQ((Progress{{5, 1}}), stages());
   EXPECT_EQ(0u, tree_.read().count(L"Kx\\findownload.dat"));
 }
@@ -233,7 +268,7 @@ TEST_F(PackageStepTest, MissingApkverNamesThePackageKxDash) {
 
 TEST_F(PackageStepTest, ThreeFailedAttemptsAnsweredOk) {
   putDownload(L"KX-1.0.5.temp", std::string(300, 'p'));
-  // Cut after 1000 bytes every time: each attempt resumes from byte 300 again.
+  // Cut after 1000 bytes every time: each attempt resumes where the file ends.
   const std::wstring url = serverUrl("KX_MISBEHAVE_DIR") + L"/cut/5000/1000/three";
   patchList(L"", L"1.0.5", url);
   EXPECT_FALSE(run());
@@ -247,9 +282,9 @@ TEST_F(PackageStepTest, ThreeFailedAttemptsAnsweredOk) {
   }
   EXPECT_EQ((std::vector<uint32_t>{500, 500, 500}), clock_.sleeps());
   EXPECT_EQ(3u, requestsFor("KX_MISBEHAVE_DIR", "requests.log", "/three/").size());
-  // The partial file keeps what arrived: its 300 bytes and the 1000 after them.
+  // The partial file keeps what arrived: its 300 bytes and 1000 per attempt.
   const std::string kept = downloads()[L"KX-1.0.5.temp"];
-  ASSERT_EQ(1300u, kept.size());
+  ASSERT_EQ(3300u, kept.size());
   EXPECT_EQ(std::string(300, 'p'), kept.substr(0, 300));
   EXPECT_EQ((Progress{{3, 1}}), stages());
 }
