@@ -44,6 +44,8 @@ class LauncherReports {
   uint32_t sendCopyData(uint32_t id, const void* data, uint32_t size);
   // |first| when not empty, else |second|; nothing without a plug-in window.
   void showErrorBox(const std::wstring& first, const std::wstring& second);
+  // Shown even without a plug-in window (then without an owner).
+  void showAlwaysBox(const std::wstring& text);
   bool isBrowserAlive();
   void clearErrorText() { state_.errorText.clear(); }
 

@@ -80,6 +80,20 @@ TEST_F(ReportsTest, NoWindowNoMessagesNoBoxes) {
   EXPECT_TRUE(boxes_.requests().empty());
 }
 
+TEST_F(ReportsTest, AlwaysShownBoxIsOwnedByTheRootWindowOrByNone) {
+  reports_.showAlwaysBox(L"running");
+  state_.hOcxWnd = 0;
+  reports_.showAlwaysBox(L"still shown");
+  ASSERT_EQ(2u, boxes_.requests().size());
+  EXPECT_EQ(0x1234u + 1000u, boxes_.requests()[0].owner);
+  EXPECT_EQ(0u, boxes_.requests()[1].owner);
+  EXPECT_EQ(L"still shown", boxes_.requests()[1].text);
+  for (const auto& r : boxes_.requests()) {
+    EXPECT_EQ(L"Vantorra手游网页版", r.caption);
+    EXPECT_EQ(0u, r.style);  // MB_OK
+  }
+}
+
 TEST_F(ReportsTest, ErrorBoxPrefersTheFirstText) {
   reports_.showErrorBox(L"解压游戏资源包失败", L"flow text");
   reports_.showErrorBox(L"", L"flow text");
