@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cwctype>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -31,7 +32,7 @@ using cocos2d::testing::makeTestZip;
 using test::CopyDataRecorder;
 using Progress = std::vector<std::pair<int, int>>;
 
-constexpr uint32_t kWaitMs = 60000;
+constexpr uint32_t kWaitMs = 30000;
 
 std::wstring widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
@@ -75,9 +76,13 @@ std::string gamePackage(const std::string& version) {
       {"Kx/kxmain.dll", "engine " + version},
       {"Kx/version.ini", version + "\r\n"},
       {"Kx/res/", ""},
-      {"Kx/res/big.bin", noise(320 * 1024), false},
+      {"Kx/res/big.bin", noise(64 * 1024), false},
       {"Kx/HashRes/", ""}};
-  for (const char* s : kSamples) entries.push_back({std::string("Kx/HashRes/") + s, s});
+  // Folders come only from their own entries.
+  for (const char* s : kSamples) {
+    entries.push_back({"Kx/HashRes/" + std::string(s, 3), ""});
+    entries.push_back({std::string("Kx/HashRes/") + s, s});
+  }
   return makeTestZip(entries);
 }
 
@@ -92,7 +97,9 @@ Progress launchProgress(const CopyDataRecorder::Records& records) {
   return out;
 }
 
-// (4, n) collapsed to one (4, 0) entry, after checking that n rose from 1 to 8.
+// (4, n) collapsed to one (4, 0) entry, after checking that n rose from 1.
+// The downloader reports no more after its last read unless that read met
+// the report rule, so the last eighth is 7 or 8.
 Progress withEighthsCollapsed(const Progress& all) {
   Progress out;
   int last = 0;
@@ -108,7 +115,7 @@ Progress withEighthsCollapsed(const Progress& all) {
     }
     last = p.second;
   }
-  if (last != 0) EXPECT_EQ(last, 8);
+  if (last != 0) EXPECT_GE(last, 7);
   return out;
 }
 
@@ -201,7 +208,10 @@ class KxLaunchTest : public ::testing::Test {
     return rel.empty() ? tree_.path(L"Kx") : tree_.path(L"Kx\\" + rel);
   }
   std::wstring serverFolderUrl(bool slow = false) const {
-    return test::serverUrl("KX_NGINX_DIR") + (slow ? L"/slow/" : L"/") + widen(folder_);
+    // The port file ends in a line feed, which must not reach a command line.
+    std::wstring base = test::serverUrl("KX_NGINX_DIR");
+    while (!base.empty() && iswspace(base.back())) base.pop_back();
+    return base + (slow ? L"/slow/" : L"/") + widen(folder_);
   }
   void serve(const std::string& name, const std::string& bytes) {
     writeHostFile(test::serverPath("KX_NGINX_DIR", "www/" + folder_ + "/" + name), bytes);
@@ -269,7 +279,10 @@ class KxLaunchTest : public ::testing::Test {
   // Waits for the stand-in game client's 0x0101 and remembers it to end it later.
   std::optional<GameClientInfo> waitForGameClient(CopyDataRecorder& recorder) {
     const auto r = recorder.waitFor(CD_GAME_CLIENT_INFO, kWaitMs);
-    if (!r) return std::nullopt;
+    if (!r) {
+      for (const std::string& line : recorder.lines()) std::printf("recorded: %s\n", line.c_str());
+      return std::nullopt;
+    }
     const auto info = decodeGameClientInfo(r->bytes.data(), r->bytes.size());
     if (info) gamePids_.push_back(info->processId);
     return info;
@@ -295,7 +308,7 @@ TEST_F(KxLaunchTest, CompleteCacheStartsTheGameWithoutDownloadOrMutex) {
   ASSERT_TRUE(launcher.start(normal(recorder.windowValue())));
   const auto info = waitForGameClient(recorder);
   const ULONGLONG reported = GetTickCount64();
-  ASSERT_TRUE(info);
+  ASSERT_TRUE(info) << launcher.finish();
   EXPECT_EQ(info->startStatus, 0);
   EXPECT_EQ(launcher.finish(), noBoxOutput(0));
   std::printf("[timing] warm normal launch: process start to 0x0101 %llu ms\n",
@@ -326,15 +339,13 @@ TEST_F(KxLaunchTest, EmptyCacheDownloadsUnpacksAndStarts) {
   EXPECT_EQ(withEighthsCollapsed(launchProgress(records)),
             (Progress{{1, 1}, {2, 1}, {3, 1}, {4, 0}, {5, 1}, {6, 1}, {6, 1}, {7, 1}}));
   EXPECT_GE(countOf(records, CD_DOWNLOAD_SPEED), 1u);
-  const auto unzip = recorder.waitFor(CD_UNZIP_PROGRESS, 0);
-  ASSERT_TRUE(unzip);
   std::optional<UnzipProgress> lastUnzip;
   for (const auto& r : records) {
     if (r.id == CD_UNZIP_PROGRESS) lastUnzip = decodeUnzipProgress(r.bytes.data(), r.bytes.size());
   }
   ASSERT_TRUE(lastUnzip);
   EXPECT_EQ(lastUnzip->curFiles, lastUnzip->totalFiles);
-  EXPECT_EQ(lastUnzip->totalFiles, 16u) << "every entry of the package, folders included";
+  EXPECT_EQ(lastUnzip->totalFiles, 12u) << "every file of the package; folders do not count";
   EXPECT_EQ(readWindowsFile(game(L"findownload.dat")), "1.0.5\r\n");
   EXPECT_EQ(readWindowsFile(game(L"HashRes\\kxmain.dll")), "engine 1.0.5");
   EXPECT_EQ(readWindowsFile(game(L"HashRes\\version.ini")), "1.0.5\r\n");
