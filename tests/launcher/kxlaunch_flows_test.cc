@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cwctype>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -287,6 +288,16 @@ class KxLaunchTest : public ::testing::Test {
     if (info) gamePids_.push_back(info->processId);
     return info;
   }
+  // Runs the launcher (its command line made for the recorder's window) until
+  // it has exited without a box and the game client has reported.
+  void launchToGame(CopyDataRecorder& recorder,
+                    const std::function<std::wstring(int32_t window)>& commandLineFor) {
+    ASSERT_TRUE(recorder.ready());
+    LauncherRun launcher;
+    ASSERT_TRUE(launcher.start(commandLineFor(recorder.windowValue())));
+    ASSERT_TRUE(waitForGameClient(recorder)) << launcher.finish();
+    EXPECT_EQ(launcher.finish(), noBoxOutput(0));
+  }
   std::vector<std::string> standinLog() const { return test::readStandinLog(game(L"kxmain.log")); }
   std::string startLine(int32_t window) const {
     return "start hOcxWnd=" + std::to_string(static_cast<uint32_t>(window)) +
@@ -326,11 +337,7 @@ TEST_F(KxLaunchTest, CompleteCacheStartsTheGameWithoutDownloadOrMutex) {
 TEST_F(KxLaunchTest, EmptyCacheDownloadsUnpacksAndStarts) {
   servePatchList("1.0.5", "", /*slowPackage=*/true);
   CopyDataRecorder recorder;
-  ASSERT_TRUE(recorder.ready());
-  LauncherRun launcher;
-  ASSERT_TRUE(launcher.start(normal(recorder.windowValue())));
-  ASSERT_TRUE(waitForGameClient(recorder));
-  EXPECT_EQ(launcher.finish(), noBoxOutput(0));
+  ASSERT_NO_FATAL_FAILURE(launchToGame(recorder, [&](int32_t w) { return normal(w); }));
   const auto records = recorder.records();
   EXPECT_EQ(withEighthsCollapsed(launchProgress(records)),
             (Progress{{1, 1}, {2, 1}, {3, 1}, {4, 0}, {5, 1}, {6, 1}, {6, 1}, {7, 1}}));
@@ -356,11 +363,7 @@ TEST_F(KxLaunchTest, MiniverAboveTheInstalledVersionRebuildsTheGameFolder) {
   tree_.write(L"Kx\\stale.txt", "from 1.0.3");
   servePatchList("1.0.5", "#minivercheck 1\r\n#miniver 1.0.5\r\n");
   CopyDataRecorder recorder;
-  ASSERT_TRUE(recorder.ready());
-  LauncherRun launcher;
-  ASSERT_TRUE(launcher.start(normal(recorder.windowValue())));
-  ASSERT_TRUE(waitForGameClient(recorder));
-  EXPECT_EQ(launcher.finish(), noBoxOutput(0));
+  ASSERT_NO_FATAL_FAILURE(launchToGame(recorder, [&](int32_t w) { return normal(w); }));
   EXPECT_FALSE(exists(game(L"stale.txt"))) << "the game folder was deleted";
   EXPECT_EQ(readWindowsFile(game(L"version.ini")), "1.0.5\r\n");
   EXPECT_EQ(packageRequests(), 1u);
@@ -412,11 +415,7 @@ TEST_F(KxLaunchTest, RepairRebuildsTheCache) {
   tree_.write(L"KxDownload\\KX-1.0.4.temp", "partial");
   servePatchList("1.0.5");
   CopyDataRecorder recorder;
-  ASSERT_TRUE(recorder.ready());
-  LauncherRun launcher;
-  ASSERT_TRUE(launcher.start(repair(recorder.windowValue())));
-  ASSERT_TRUE(waitForGameClient(recorder));
-  EXPECT_EQ(launcher.finish(), noBoxOutput(0));
+  ASSERT_NO_FATAL_FAILURE(launchToGame(recorder, [&](int32_t w) { return repair(w); }));
   EXPECT_EQ(withEighthsCollapsed(launchProgress(recorder.records())),
             (Progress{{1, 1}, {3, 1}, {4, 0}, {5, 1}, {6, 1}, {6, 1}, {7, 1}}))
       << "no (2,1) in a repair";
@@ -462,11 +461,8 @@ TEST_F(KxLaunchTest, ClearPatchRemovesThePatchesAndRestoresTheEngine) {
                   {L"Kx\\Documents\\subver\\extra.dll", "sub"},
                   {L"Kx\\Documents\\patch_cache\\p.bin", "p"}});
   CopyDataRecorder recorder;
-  ASSERT_TRUE(recorder.ready());
-  LauncherRun launcher;
-  ASSERT_TRUE(launcher.start(clearPatch(recorder.windowValue(), root())));
-  ASSERT_TRUE(waitForGameClient(recorder));
-  EXPECT_EQ(launcher.finish(), noBoxOutput(0));
+  ASSERT_NO_FATAL_FAILURE(
+      launchToGame(recorder, [&](int32_t w) { return clearPatch(w, root()); }));
   EXPECT_EQ(launchProgress(recorder.records()), (Progress{{1, 1}, {5, 1}, {6, 1}, {7, 1}}));
   EXPECT_FALSE(exists(game(L"Documents\\pkres")));
   EXPECT_FALSE(exists(game(L"Documents\\subver")));
@@ -497,11 +493,7 @@ TEST_F(KxLaunchTest, SwitchLaunchChecksAndStartsWithoutNetwork) {
   installCache("1.0.5");
   servePatchList("1.0.5");
   CopyDataRecorder recorder;
-  ASSERT_TRUE(recorder.ready());
-  LauncherRun launcher;
-  ASSERT_TRUE(launcher.start(switchMode(recorder.windowValue())));
-  ASSERT_TRUE(waitForGameClient(recorder));
-  EXPECT_EQ(launcher.finish(), noBoxOutput(0));
+  ASSERT_NO_FATAL_FAILURE(launchToGame(recorder, [&](int32_t w) { return switchMode(w); }));
   EXPECT_EQ(launchProgress(recorder.records()), (Progress{{1, 1}, {5, 1}, {7, 1}}));
   EXPECT_TRUE(nginxRequests().empty());
 }

@@ -183,37 +183,36 @@ TEST_F(PackageStepTest, PartialOfTheCurrentVersionIsResumed) {
   EXPECT_TRUE(downloads().empty());
 }
 
-// The last run ended after the last byte but before the rename: nginx answers
-// the resume with 416 "bytes */<size>", which means the file is whole.
-TEST_F(PackageStepTest, WholePartialAnsweredWith416IsUnpacked) {
+// A resume that nginx answers with 416 "bytes */<size>": a partial file of
+// exactly that size is whole (the last run ended before its rename); a
+// longer one cannot be resumed and starts over.
+TEST_F(PackageStepTest, PartialAnsweredWith416) {
   const std::string package = gamePackage("1.0.5");
-  putDownload(L"KX-1.0.5.temp", package);
-  const std::wstring url = serve("KX-1.0.5.zip", package);
-  patchList(L"", L"1.0.5", url);
-  ASSERT_TRUE(run()) << state_.errorText;
-  expectUnpacked("1.0.5");
-  const auto requests = nginxRequests();
-  ASSERT_EQ(1u, requests.size());
-  EXPECT_NE(std::string::npos,
-            requests[0].find("range=bytes=" + std::to_string(package.size()) + "- 416"))
-      << requests[0];
-  EXPECT_TRUE(boxes_.requests().empty());
-  EXPECT_TRUE(downloads().empty());
-}
-
-// A partial file longer than the package cannot be resumed: start over.
-TEST_F(PackageStepTest, OverlongPartialAnsweredWith416StartsOver) {
-  const std::string package = gamePackage("1.0.5");
-  putDownload(L"KX-1.0.5.temp", package + "trailing junk");
-  const std::wstring url = serve("KX-1.0.5.zip", package);
-  patchList(L"", L"1.0.5", url);
-  ASSERT_TRUE(run()) << state_.errorText;
-  expectUnpacked("1.0.5");
-  const auto requests = nginxRequests();
-  ASSERT_EQ(2u, requests.size());
-  EXPECT_NE(std::string::npos, requests[0].find(" 416")) << requests[0];
-  EXPECT_NE(std::string::npos, requests[1].find("range=- 200")) << requests[1];
-  EXPECT_TRUE(boxes_.requests().empty());
+  struct Case {
+    const char* name;
+    std::string partial;
+    std::vector<std::string> wantRequests;  // in order, as the access log shows them
+  } cases[] = {
+      {"whole", package, {"range=bytes=" + std::to_string(package.size()) + "- 416"}},
+      {"longer", package + "trailing junk",
+       {"range=bytes=" + std::to_string(package.size() + 13) + "- 416", "range=- 200"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    serverFolder_ = std::string("pkg-416-") + c.name;
+    putDownload(L"KX-1.0.5.temp", c.partial);
+    const std::wstring url = serve("KX-1.0.5.zip", package);
+    patchList(L"", L"1.0.5", url);
+    ASSERT_TRUE(run()) << state_.errorText;
+    expectUnpacked("1.0.5");
+    const auto requests = nginxRequests();
+    ASSERT_EQ(requests.size(), c.wantRequests.size());
+    for (size_t i = 0; i < requests.size(); ++i) {
+      EXPECT_NE(std::string::npos, requests[i].find(c.wantRequests[i])) << requests[i];
+    }
+    EXPECT_TRUE(boxes_.requests().empty());
+    EXPECT_TRUE(downloads().empty());
+  }
 }
 
 TEST_F(PackageStepTest, PartialOfAnotherVersionIsDeletedAndDownloadStartsOver) {
