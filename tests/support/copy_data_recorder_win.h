@@ -24,6 +24,14 @@ struct CopyDataRecord {
   uint32_t cbData = 0;          // as received, even with a null lpData
   std::vector<uint8_t> bytes;   // the payload as received (empty for a null lpData)
   std::string line;             // describeCopyData(), e.g. "0x1102 CD_LAUNCH_PROGRESS ..."
+
+  // The little-endian 32-bit field at |offset|; 0 past the payload's end.
+  uint32_t u32At(size_t offset) const {
+    if (offset + 4 > bytes.size()) return 0;
+    return static_cast<uint32_t>(bytes[offset]) | (static_cast<uint32_t>(bytes[offset + 1]) << 8) |
+           (static_cast<uint32_t>(bytes[offset + 2]) << 16) |
+           (static_cast<uint32_t>(bytes[offset + 3]) << 24);
+  }
 };
 
 class CopyDataRecorder {

@@ -29,9 +29,7 @@ bool sendTo(HWND to, WPARAM wParam, uint32_t id, std::vector<uint8_t> bytes) {
 }
 
 HWND gameWindow(const CopyDataRecord& info) {
-  const uint32_t h = static_cast<uint32_t>(info.bytes[0]) | (info.bytes[1] << 8) |
-                     (info.bytes[2] << 16) | (static_cast<uint32_t>(info.bytes[3]) << 24);
-  return reinterpret_cast<HWND>(fromWire32(h));
+  return reinterpret_cast<HWND>(fromWire32(info.u32At(0)));
 }
 
 SIZE windowSize(HWND hwnd) {
