@@ -196,12 +196,20 @@ const char kFlowCaption[] = "Vantorra手游网页版";
 class KxLaunchTest : public ::testing::Test {
  protected:
   KxLaunchTest() : tree_(L"kxl") {
+    for (const std::wstring& root : kHostRoots) hostRootsBefore_.push_back(exists(root));
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     folder_ = std::string("kxl-") + info->name();
     CreateDirectoryA(test::serverPath("KX_NGINX_DIR", "www/" + folder_).c_str(), nullptr);
   }
   ~KxLaunchTest() override {
     for (uint32_t pid : gamePids_) endProcess(pid);
+  }
+  void TearDown() override {
+    // Every run names its cache root; a launcher that chose one itself would
+    // have made it on a real drive (Wine's Z: is the host's /).
+    for (size_t i = 0; i < kHostRoots.size(); ++i) {
+      EXPECT_FALSE(!hostRootsBefore_[i] && exists(kHostRoots[i])) << "made " << i;
+    }
   }
 
   std::wstring root() const { return tree_.root(); }
@@ -304,6 +312,8 @@ class KxLaunchTest : public ::testing::Test {
            " browserPid=" + std::to_string(GetCurrentProcessId()) + " width=960 height=640";
   }
 
+  const std::vector<std::wstring> kHostRoots = {L"Z:\\Corvane", L"C:\\Corvane"};
+  std::vector<bool> hostRootsBefore_;
   test::TempTree tree_;
   std::string folder_;
   std::vector<uint32_t> gamePids_;
