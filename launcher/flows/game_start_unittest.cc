@@ -53,7 +53,8 @@ TEST(GameStart, StartsTheSignedClientWhileHoldingIt) {
   EXPECT_EQ(platform.log,
             (std::vector<std::wstring>{
                 L"check D:\\Corvane\\KxWeb\\Kx\\kxmain.exe",
-                L"open D:\\Corvane\\KxWeb\\Kx\\kxmain.exe [__KXGAME_NORMAL_TAG__ 12345 678 960 640] "
+                L"open D:\\Corvane\\KxWeb\\Kx\\kxmain.exe "
+                L"[__KXGAME_NORMAL_TAG__ 12345 678 960 640] "
                 L"in D:\\Corvane\\KxWeb\\Kx",
                 L"release"}));
   EXPECT_TRUE(boxes.requests().empty());

@@ -208,7 +208,9 @@ TEST_F(PackageStepTest, DownloadAttemptsTable) {
     ScriptedTransfer transfer(files, c.script);
     EXPECT_EQ(downloadGamePackage(transfer, files, reports), c.want);
     EXPECT_EQ(transfer.offsets, c.wantOffsets);
-    for (const std::wstring& url : transfer.urls) EXPECT_EQ(url, L"http://127.0.0.1/p/KX-1.0.5.zip");
+    for (const std::wstring& url : transfer.urls) {
+      EXPECT_EQ(url, L"http://127.0.0.1/p/KX-1.0.5.zip");
+    }
     EXPECT_EQ(boxes.requests().size(), c.wantBoxes);
     for (const auto& r : boxes.requests()) {
       EXPECT_EQ(r.text, L"下载资源失败，是否需要重试！");

@@ -146,8 +146,8 @@ class LauncherRun {
     SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
     read_.reset(read);
     std::wstring cmd = L"\"" + test::pathFromEnv("KX_BOX_ANSWERER") +
-                       L"\" --timeout-ms 60000 --press ok -- \"" + test::pathFromEnv("KX_LAUNCHER") +
-                       L"\" " + arguments;
+                       L"\" --timeout-ms 60000 --press ok -- \"" +
+                       test::pathFromEnv("KX_LAUNCHER") + L"\" " + arguments;
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -171,7 +171,9 @@ class LauncherRun {
     std::string out;
     char buffer[4096];
     DWORD n = 0;
-    while (ReadFile(read_.get(), buffer, sizeof(buffer), &n, nullptr) && n > 0) out.append(buffer, n);
+    while (ReadFile(read_.get(), buffer, sizeof(buffer), &n, nullptr) && n > 0) {
+      out.append(buffer, n);
+    }
     std::string clean;
     for (char c : out) {
       if (c != '\r') clean += c;
