@@ -30,8 +30,6 @@ bool WinReportPlatform::processEnded(void* process) {
   return ::WaitForSingleObject(static_cast<HANDLE>(process), 0) == WAIT_OBJECT_0;
 }
 
-uint32_t WinReportPlatform::tickSeconds() { return ::GetTickCount() / 1000; }
-
 void WinReportPlatform::exitProcess(int code) { ::ExitProcess(static_cast<UINT>(code)); }
 
 }  // namespace kx::launcher
