@@ -80,7 +80,7 @@ PluginController::PluginController(ControllerPlatform& platform, WebSDK::SDKMana
 
 PluginController::~PluginController() = default;
 
-bool PluginController::isReady() {
+bool PluginController::isReady() const {
   return pageLoaded != 0 && platform_.hasInstance() && platform_.windowAttached();
 }
 

@@ -77,7 +77,7 @@ class PluginController {
   DialogAction onRepairDialogCommand(int controlId);
 
   void onPageLoaded();
-  bool isReady();
+  bool isReady() const;
   void clearPageLoaded() { pageLoaded = 0; }
 
   // Read by the instance and by tests.
