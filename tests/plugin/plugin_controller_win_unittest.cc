@@ -245,6 +245,55 @@ TEST(PluginLauncherStartTest, NormalLaunchRunsTheVerifiedSystemLauncherHidden) {
   EXPECT_EQ(b.finish(), 0);
 }
 
+TEST(PluginLauncherStartTest, OnlyTheSystemDirectoryIsLookedIn) {
+  // A signed launcher beside the browser and in the working directory, none
+  // in the system directory.
+  const std::wstring browser = windowsPathFromEnv("KX_TEST_BROWSER");
+  const std::wstring besideBrowser = browser.substr(0, browser.rfind(L'\\')) + L"\\KXLaunch.exe";
+  ASSERT_TRUE(CopyFileW(signedLauncher().c_str(), besideBrowser.c_str(), FALSE));
+  wchar_t cwd[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, cwd);
+  const std::wstring inCwd = std::wstring(cwd) + L"\\KXLaunch.exe";
+  const bool cwdCopy = CopyFileW(signedLauncher().c_str(), inCwd.c_str(), TRUE) != 0;
+  LaunchRecord record;
+  {
+    BrowserSession b;
+    ASSERT_TRUE(b.start(realDll()));
+    loadPage(b, std::string("gameUpdateUrl=") + kUrl);
+    const auto box = waitForDialog(browserPid(b), L"启动失败");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->texts, std::vector<std::wstring>{L"无法启动程序"});
+    ASSERT_TRUE(pressButton(box->window, IDOK));
+    ASSERT_TRUE(invokeReturned(b, "OnScriptMessage"));
+    EXPECT_EQ(b.finish(), 0);
+  }
+  EXPECT_TRUE(record.read().empty());
+  DeleteFileW(besideBrowser.c_str());
+  if (cwdCopy) DeleteFileW(inCwd.c_str());
+}
+
+TEST(PluginLauncherStartTest, APageLoadedBeforeTheWindowMustSayItAgain) {
+  SystemLauncher launcher(signedLauncher());
+  ASSERT_TRUE(launcher.copied());
+  LaunchRecord record;
+  BrowserSession b;
+  ASSERT_TRUE(b.start(realDll()));
+  b.send({"new", "a"});
+  b.send({"object", "a"});
+  b.send({"invoke", "a", "SetParams", std::string("s:gameUpdateUrl=") + kUrl});
+  b.send({"invoke", "a", "OnScriptMessage", "s:eventType:OnPageLoaded"});
+  b.send({"window", "a"});
+  ASSERT_TRUE(b.sync());
+  EXPECT_EQ(pageCalls(b), std::vector<Line>{{"onPluginReady"}});
+  b.send({"invoke", "a", "OnScriptMessage", "s:eventType:OnPageLoaded"});
+  ASSERT_TRUE(b.sync());
+  const std::vector<Launch> launches = record.waitFor(1);
+  ASSERT_EQ(launches.size(), 1u);
+  EXPECT_NE(launches[0].commandLine.find("__KX_LAUNCH_NORMAL__ " + windowOf(b)), std::string::npos);
+  EXPECT_EQ(b.finish(), 0);
+  EXPECT_EQ(record.read().size(), 1u);
+}
+
 // Loads the page with the signed recorder as the launcher: one normal launch.
 class RepairTest : public ::testing::Test {
  protected:
