@@ -276,6 +276,12 @@ class Chain:
         return os.path.join(www, "KX-%s.zip" % VERSION)
 
     def start_wine(self):
+        # Under ctest the run's template prefix is copied instead of booting one.
+        template = os.path.join(os.environ.get("KX_WINE_DIR", ""), "template")
+        mine = os.path.join(self.wine_dir, "template")
+        if os.path.exists(os.path.join(template, ".kx-ready")) and not os.path.exists(mine):
+            os.makedirs(self.wine_dir, exist_ok=True)
+            run(["cp", "-a", template, mine])
         run(["bash", os.path.join(REPO, "tests/wine/wine-prefix.sh"), "up", self.wine_dir],
             stdout=subprocess.DEVNULL, env=self.env)
         self.wine_up = True
