@@ -10,8 +10,8 @@
 // entry points; until then they accept their input and do nothing with it.
 
 void GamePluginHelper::init() {
-  kx::trace(L"GamePluginHelper Instance:%d", this);
-  kx::trace(L"SDKManager::GetIns():%d", &sdkManager);
+  kx::trace(L"GamePluginHelper Instance:%p", this);
+  kx::trace(L"SDKManager::GetIns():%p", &sdkManager);
   sdkManager.setNpp(owner ? owner->npp() : nullptr);
   sdkManager.reset();
   sdkManager.registerHandler(kx::page::kEventPageLoaded, [this](WebSDK::EventFields) {
@@ -28,7 +28,8 @@ void GamePluginHelper::notifyPluginReady() {
 
 void GamePluginHelper::onCopyData(HWND sender, const COPYDATASTRUCT* data) {
   kx::trace(L"GamePluginHelper::onCopyData() hdrCode = %04x, hWnd = %08x\n",
-            data ? static_cast<uint32_t>(data->dwData) : 0u, sender);
+            data ? static_cast<uint32_t>(data->dwData) : 0u,
+            static_cast<uint32_t>(reinterpret_cast<uintptr_t>(sender)));
 }
 
 void GamePluginHelper::onTimer(HWND, UINT_PTR) {}

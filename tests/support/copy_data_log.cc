@@ -5,7 +5,7 @@
 
 #include "common/protocol/copy_data.h"
 #include "common/protocol/payloads.h"
-#include "tests/support/utf16_text.h"
+#include "common/base/unicode.h"
 
 namespace kx::test {
 namespace {

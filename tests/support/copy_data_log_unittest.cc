@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/utf16_text.h"
-
 namespace kx::test {
 namespace {
 
@@ -76,16 +74,6 @@ TEST(CopyDataLogTest, BrowserInfoShowsVersionsConstantWordsAndText) {
 
 TEST(CopyDataLogTest, QuotesControlsAndBackslashes) {
   EXPECT_EQ(quoteText(u"a\\b\n\x01"), "\"a\\\\b\\u000a\\u0001\"");
-}
-
-TEST(Utf16TextTest, RoundTripsAndReplacesInvalidInput) {
-  EXPECT_EQ(utf16ToUtf8(u"\u4E2D\U0001F600x"), "\xE4\xB8\xAD\xF0\x9F\x98\x80x");
-  EXPECT_EQ(utf8ToUtf16("\xE4\xB8\xAD\xF0\x9F\x98\x80x"), u"\u4E2D\U0001F600x");
-  EXPECT_EQ(utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
-  // Truncated sequence, overlong form, stray continuation byte.
-  EXPECT_EQ(utf8ToUtf16("\xE4\xB8"), u"\uFFFD");
-  EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD");
-  EXPECT_EQ(utf8ToUtf16("\x80" "a"), u"\uFFFDa");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "common/protocol/copy_data.h"
-#include "tests/support/utf16_text.h"
+#include "common/base/unicode.h"
 
 namespace kx::standin {
 namespace {
@@ -170,7 +170,7 @@ class Parser {
         out = encodeLaunchProgress({static_cast<uint8_t>(v[0]), static_cast<uint8_t>(v[1])});
         return true;
       case CD_LAUNCH_MSG_INFO:
-        out = encodeLaunchMsgInfo(test::utf8ToUtf16(w.rest()));
+        out = encodeLaunchMsgInfo(utf8ToUtf16(w.rest()));
         return true;
       case CD_DOWNLOAD_SPEED:
         if (!numbers(w, {{"downloadSpeed", u32}, {"curBytesRead", u32}, {"totalBytes", u32}}, v)) {
@@ -197,7 +197,7 @@ class Parser {
       case CD_GAME_SDK_CALL: {
         long long func = 0;
         if (!number(w, "funcID", u16, func)) return false;
-        out = encodeGameSdkCall({static_cast<uint16_t>(func), test::utf8ToUtf16(w.rest())});
+        out = encodeGameSdkCall({static_cast<uint16_t>(func), utf8ToUtf16(w.rest())});
         return true;
       }
       case CD_GAME_MAIN_SIZE:
@@ -228,7 +228,7 @@ class Parser {
     }
     if (verb == "start-game") {
       step.kind = ActionKind::kStartGame;
-      step.folder = test::utf8ToUtf16(w.rest());
+      step.folder = utf8ToUtf16(w.rest());
       if (step.folder.empty()) return fail("start-game needs a folder");
       return true;
     }
