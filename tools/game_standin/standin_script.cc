@@ -288,12 +288,4 @@ class Parser {
 
 ParseResult parseScript(const std::string& utf8) { return Parser().run(utf8); }
 
-std::vector<const Step*> stepsOn(const Script& script, uint32_t id) {
-  std::vector<const Step*> out;
-  for (const Step& s : script.steps) {
-    if (s.trigger == Trigger::kOn && s.onId == id) out.push_back(&s);
-  }
-  return out;
-}
-
 }  // namespace kx::standin

@@ -53,9 +53,6 @@ struct ParseResult {
 
 ParseResult parseScript(const std::string& utf8);
 
-// The steps for a received message, in script order.
-std::vector<const Step*> stepsOn(const Script& script, uint32_t id);
-
 }  // namespace kx::standin
 
 #endif  // KX_TOOLS_GAME_STANDIN_STANDIN_SCRIPT_H_
