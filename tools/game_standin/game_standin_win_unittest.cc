@@ -110,8 +110,8 @@ TEST_F(GameStandinTest, ScriptSendsAtStartAfterADelayAndOnReceipt) {
   GameStandinRun game(folder());
   ASSERT_TRUE(game.install(
       "status 7\n"
-      "send 0x0003 2\n"
       "after 30 send 0x3101 5 1\n"
+      "send 0x0003 2\n"
       "on 0x2103 send 0x0104 800 600 1\n"
       "on 0x2105 exit 9\n"));
   ASSERT_TRUE(game.start(args()));
@@ -123,11 +123,13 @@ TEST_F(GameStandinTest, ScriptSendsAtStartAfterADelayAndOnReceipt) {
   ASSERT_TRUE(progress.has_value());
   EXPECT_EQ(progress->bytes, (std::vector<uint8_t>{5, 1}));
 
+  // The delayed step, though first in the script, comes after the start steps.
   const CopyDataRecorder::Records first = recorder_.records();
-  ASSERT_GE(first.size(), 2u);
+  ASSERT_EQ(first.size(), 3u);
   EXPECT_EQ(first[0].id, 0x0101u);
   EXPECT_EQ(first[0].line.substr(first[0].line.find(" startStatus")), " startStatus=7 cbData=12");
   EXPECT_EQ(first[1].id, 0x0003u);
+  EXPECT_EQ(first[2].id, 0x3101u);
 
   const HWND hGame = gameWindow(first[0]);
   EXPECT_EQ(recorder_.waitFor(0x0104, 0).has_value(), false);  // only on receipt
