@@ -5,7 +5,7 @@
 namespace kx {
 namespace {
 
-struct Spec {
+struct Directive {
   bool left = false, zero = false, plus = false, space = false, alt = false;
   int width = -1;
   int precision = -1;
@@ -16,15 +16,13 @@ struct Spec {
 std::wstring textOf(const TraceArg& a) {
   if (a.text == nullptr) return L"(null)";
   switch (a.kind) {
-    case TraceArg::Kind::kWide:
-      return std::wstring(static_cast<const wchar_t*>(a.text), a.length);
+    case TraceArg::Kind::kWide: return std::wstring(static_cast<const wchar_t*>(a.text), a.length);
     case TraceArg::Kind::kNarrow:
       return wideFromUtf8(std::string(static_cast<const char*>(a.text), a.length));
     case TraceArg::Kind::kU16:
       return wideFromUtf8(
           utf16ToUtf8(std::u16string(static_cast<const char16_t*>(a.text), a.length)));
-    default:
-      return std::wstring();
+    default: return std::wstring();
   }
 }
 
@@ -60,33 +58,29 @@ std::wstring describe(const TraceArg& a) {
     case TraceArg::Kind::kSigned:
       return L"int " + (a.s < 0 ? L"-" + digits(0 - static_cast<uint64_t>(a.s), 10, false)
                                 : digits(static_cast<uint64_t>(a.s), 10, false));
-    case TraceArg::Kind::kUnsigned:
-      return L"unsigned " + digits(a.u, 10, false);
-    case TraceArg::Kind::kBool:
-      return a.u ? L"bool true" : L"bool false";
-    case TraceArg::Kind::kChar:
-      return L"char " + digits(a.u, 10, false);
-    case TraceArg::Kind::kPointer:
-      return L"pointer " + pointerText(a.u);
-    default:
-      return L"text \"" + textOf(a) + L"\"";
+    case TraceArg::Kind::kUnsigned: return L"unsigned " + digits(a.u, 10, false);
+    case TraceArg::Kind::kBool: return a.u ? L"bool true" : L"bool false";
+    case TraceArg::Kind::kChar: return L"char " + digits(a.u, 10, false);
+    case TraceArg::Kind::kPointer: return L"pointer " + pointerText(a.u);
+    default: return L"text \"" + textOf(a) + L"\"";
   }
 }
 
-std::wstring mismatch(const Spec& spec, const std::wstring& what) {
-  return L"<" + spec.text + L"? " + what + L">";
+std::wstring mismatch(const Directive& directive, const std::wstring& what) {
+  return L"<" + directive.text + L"? " + what + L">";
 }
 
-std::wstring pad(std::wstring body, const Spec& spec, bool zeroAllowed, size_t signLength) {
-  if (spec.width < 0 || body.size() >= static_cast<size_t>(spec.width)) return body;
-  const size_t fill = static_cast<size_t>(spec.width) - body.size();
-  if (spec.left) return body + std::wstring(fill, L' ');
-  if (spec.zero && zeroAllowed) return body.insert(signLength, fill, L'0');
+std::wstring pad(std::wstring body, const Directive& directive, bool zeroAllowed,
+                 size_t signLength) {
+  if (directive.width < 0 || body.size() >= static_cast<size_t>(directive.width)) return body;
+  const size_t fill = static_cast<size_t>(directive.width) - body.size();
+  if (directive.left) return body + std::wstring(fill, L' ');
+  if (directive.zero && zeroAllowed) return body.insert(signLength, fill, L'0');
   return std::wstring(fill, L' ') + body;
 }
 
-std::wstring formatInteger(const Spec& spec, const TraceArg& a) {
-  const wchar_t c = spec.conversion;
+std::wstring formatInteger(const Directive& directive, const TraceArg& a) {
+  const wchar_t c = directive.conversion;
   unsigned base = 10;
   if (c == L'x' || c == L'X') base = 16;
   if (c == L'o') base = 8;
@@ -97,83 +91,92 @@ std::wstring formatInteger(const Spec& spec, const TraceArg& a) {
     magnitude = 0 - static_cast<uint64_t>(a.s);
   }
   std::wstring body = digits(magnitude, base, c == L'X');
-  if (spec.precision >= 0) {
-    if (spec.precision == 0 && magnitude == 0) body.clear();
-    if (body.size() < static_cast<size_t>(spec.precision)) {
-      body.insert(0, static_cast<size_t>(spec.precision) - body.size(), L'0');
+  if (directive.precision >= 0) {
+    if (directive.precision == 0 && magnitude == 0) body.clear();
+    if (body.size() < static_cast<size_t>(directive.precision)) {
+      body.insert(0, static_cast<size_t>(directive.precision) - body.size(), L'0');
     }
   }
   std::wstring prefix;
   if (c == L'd' || c == L'i') {
-    if (negative) prefix = L"-";
-    else if (spec.plus) prefix = L"+";
-    else if (spec.space) prefix = L" ";
-  } else if (spec.alt && magnitude != 0) {
+    if (negative) {
+      prefix = L"-";
+    } else if (directive.plus) {
+      prefix = L"+";
+    } else if (directive.space) {
+      prefix = L" ";
+    }
+  } else if (directive.alt && magnitude != 0) {
     if (base == 16) prefix = c == L'X' ? L"0X" : L"0x";
     if (base == 8 && (body.empty() || body[0] != L'0')) prefix = L"0";
   }
-  return pad(prefix + body, spec, spec.precision < 0, prefix.size());
+  return pad(prefix + body, directive, directive.precision < 0, prefix.size());
 }
 
-std::wstring formatOne(const Spec& spec, const TraceArg& a) {
-  switch (spec.conversion) {
+std::wstring formatOne(const Directive& directive, const TraceArg& a) {
+  switch (directive.conversion) {
     case L'd':
     case L'i':
     case L'u':
     case L'x':
     case L'X':
     case L'o':
-      if (!isInteger(a)) return mismatch(spec, describe(a));
-      return formatInteger(spec, a);
+      if (!isInteger(a)) return mismatch(directive, describe(a));
+      return formatInteger(directive, a);
     case L'c': {
-      const bool fits = a.kind == TraceArg::Kind::kChar ||
-                        ((a.kind == TraceArg::Kind::kSigned || a.kind == TraceArg::Kind::kUnsigned) &&
-                         a.s >= 0 && a.u <= 0x10FFFF);
-      if (!fits) return mismatch(spec, describe(a));
+      const bool fits =
+          a.kind == TraceArg::Kind::kChar ||
+          ((a.kind == TraceArg::Kind::kSigned || a.kind == TraceArg::Kind::kUnsigned) && a.s >= 0 &&
+           a.u <= 0x10FFFF);
+      if (!fits) return mismatch(directive, describe(a));
       std::wstring one;
       if (sizeof(wchar_t) == 2 && a.u >= 0x10000) {
-        one = wideFromUtf8(utf16ToUtf8(std::u16string{
-            static_cast<char16_t>(0xD800 + ((a.u - 0x10000) >> 10)),
-            static_cast<char16_t>(0xDC00 + ((a.u - 0x10000) & 0x3FF))}));
+        one = wideFromUtf8(
+            utf16ToUtf8(std::u16string{static_cast<char16_t>(0xD800 + ((a.u - 0x10000) >> 10)),
+                                       static_cast<char16_t>(0xDC00 + ((a.u - 0x10000) & 0x3FF))}));
       } else {
         one.push_back(static_cast<wchar_t>(a.u));
       }
-      return pad(one, spec, false, 0);
+      return pad(one, directive, false, 0);
     }
     case L's':
     case L'S': {
-      if (!isText(a)) return mismatch(spec, describe(a));
+      if (!isText(a)) return mismatch(directive, describe(a));
       std::wstring text = textOf(a);
-      if (spec.precision >= 0 && a.text != nullptr && text.size() > static_cast<size_t>(spec.precision)) {
-        text.resize(static_cast<size_t>(spec.precision));
+      if (directive.precision >= 0 && a.text != nullptr &&
+          text.size() > static_cast<size_t>(directive.precision)) {
+        text.resize(static_cast<size_t>(directive.precision));
       }
-      return pad(text, spec, false, 0);
+      return pad(text, directive, false, 0);
     }
     case L'p':
-      if (a.kind == TraceArg::Kind::kPointer) return pad(pointerText(a.u), spec, false, 0);
+      if (a.kind == TraceArg::Kind::kPointer) return pad(pointerText(a.u), directive, false, 0);
       if (isText(a)) {
-        return pad(pointerText(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(a.text))), spec,
-                   false, 0);
+        return pad(pointerText(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(a.text))),
+                   directive, false, 0);
       }
-      return mismatch(spec, describe(a));
-    default:
-      return mismatch(spec, describe(a));
+      return mismatch(directive, describe(a));
+    default: return mismatch(directive, describe(a));
   }
 }
 
 // Reads the directive after a '%' at format[i]; false when it is not one we
 // format (the text is then shown as it is, marked).
-bool readSpec(const wchar_t* format, size_t& i, Spec& spec) {
+bool readDirective(const wchar_t* format, size_t& i, Directive& directive) {
   const size_t start = i;
   ++i;
   for (;; ++i) {
-    const wchar_t c = format[i];
-    if (c == L'-') spec.left = true;
-    else if (c == L'0') spec.zero = true;
-    else if (c == L'+') spec.plus = true;
-    else if (c == L' ') spec.space = true;
-    else if (c == L'#') spec.alt = true;
-    else break;
+    bool* flag = nullptr;
+    switch (format[i]) {
+      case L'-': flag = &directive.left; break;
+      case L'0': flag = &directive.zero; break;
+      case L'+': flag = &directive.plus; break;
+      case L' ': flag = &directive.space; break;
+      case L'#': flag = &directive.alt; break;
+      default: break;
+    }
+    if (flag == nullptr) break;
+    *flag = true;
   }
   auto number = [&](int& out) {
     out = 0;
@@ -182,10 +185,10 @@ bool readSpec(const wchar_t* format, size_t& i, Spec& spec) {
       ++i;
     }
   };
-  if (format[i] >= L'1' && format[i] <= L'9') number(spec.width);
+  if (format[i] >= L'1' && format[i] <= L'9') number(directive.width);
   if (format[i] == L'.') {
     ++i;
-    number(spec.precision);
+    number(directive.precision);
   }
   // Length modifiers: the argument's own type counts.
   for (;;) {
@@ -202,19 +205,25 @@ bool readSpec(const wchar_t* format, size_t& i, Spec& spec) {
       break;
     }
   }
-  spec.conversion = format[i];
-  if (spec.conversion == 0) {
-    spec.text.assign(format + start, i - start);
+  directive.conversion = format[i];
+  if (directive.conversion == 0) {
+    directive.text.assign(format + start, i - start);
     return false;
   }
   ++i;
-  spec.text.assign(format + start, i - start);
-  switch (spec.conversion) {
-    case L'd': case L'i': case L'u': case L'x': case L'X': case L'o':
-    case L'c': case L's': case L'S': case L'p':
-      return true;
-    default:
-      return false;
+  directive.text.assign(format + start, i - start);
+  switch (directive.conversion) {
+    case L'd':
+    case L'i':
+    case L'u':
+    case L'x':
+    case L'X':
+    case L'o':
+    case L'c':
+    case L's':
+    case L'S':
+    case L'p': return true;
+    default: return false;
   }
 }
 
@@ -234,16 +243,16 @@ std::wstring formatTrace(const wchar_t* format, const TraceArg* args, size_t cou
       i += 2;
       continue;
     }
-    Spec spec;
-    if (!readSpec(format, i, spec)) {
-      out += L"<" + spec.text + L"?>";
+    Directive directive;
+    if (!readDirective(format, i, directive)) {
+      out += L"<" + directive.text + L"?>";
       continue;
     }
     if (next >= count) {
-      out += mismatch(spec, L"missing");
+      out += mismatch(directive, L"missing");
       continue;
     }
-    out += formatOne(spec, args[next++]);
+    out += formatOne(directive, args[next++]);
   }
   for (; next < count; ++next) out += L" <extra: " + describe(args[next]) + L">";
   return out;

@@ -28,7 +28,7 @@ struct TraceArg {
   Kind kind = Kind::kSigned;
   uint8_t bytes = 0;  // size of an integer argument
   int64_t s = 0;
-  uint64_t u = 0;     // also a pointer's value, a char's code
+  uint64_t u = 0;              // also a pointer's value, a char's code
   const void* text = nullptr;  // kWide / kNarrow / kU16; null prints "(null)"
   size_t length = 0;           // units of text
 };

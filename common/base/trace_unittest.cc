@@ -28,15 +28,15 @@ std::wstring ptr(const wchar_t* digits) {
 
 TEST(TraceFormatTest, IntegersAsPrintfWouldShowThem) {
   EXPECT_EQ(line(L"a=%d b=%i c=%u", -5, 7, 4000000000u), L"a=-5 b=7 c=4000000000");
-  EXPECT_EQ(line(L"%u", -1), L"4294967295");            // at the argument's width
+  EXPECT_EQ(line(L"%u", -1), L"4294967295");  // at the argument's width
   EXPECT_EQ(line(L"%u", static_cast<int8_t>(-1)), L"255");
-  EXPECT_EQ(line(L"%d", 4294967295u), L"4294967295");   // unsigned keeps its value
+  EXPECT_EQ(line(L"%d", 4294967295u), L"4294967295");  // unsigned keeps its value
   EXPECT_EQ(line(L"%d", INT64_MIN), L"-9223372036854775808");
-  EXPECT_EQ(line(L"%lld %I64u", INT64_MAX, UINT64_MAX), L"9223372036854775807 18446744073709551615");
+  EXPECT_EQ(line(L"%lld %I64u", INT64_MAX, UINT64_MAX),
+            L"9223372036854775807 18446744073709551615");
   EXPECT_EQ(line(L"%x %X %o", 0xBEEFu, 0xBEEFu, 8), L"beef BEEF 10");
   EXPECT_EQ(line(L"%x", -1), L"ffffffff");
-  EXPECT_EQ(line(L"[%08x] [%04x] [%04x]", 0x1234u, 0x102u, 0x12345u),
-            L"[00001234] [0102] [12345]");
+  EXPECT_EQ(line(L"[%08x] [%04x] [%04x]", 0x1234u, 0x102u, 0x12345u), L"[00001234] [0102] [12345]");
   EXPECT_EQ(line(L"[%5d] [%-5d] [%05d] [%+d] [% d]", 42, 42, -42, 3, 3),
             L"[   42] [42   ] [-0042] [+3] [ 3]");
   EXPECT_EQ(line(L"[%.3d] [%8.3d] [%#x] [%#o] [%#x]", 5, 5, 255, 8, 0),
@@ -93,8 +93,8 @@ TEST(TraceFormatTest, MismatchesAreShownNotGuessed) {
       {line(L"%c", 0x110000), L"<%c? int 1114112>"},
       {line(L"%d and %s", 1), L"1 and <%s? missing>"},
       {line(L"%d", 1, L"more", 'c'), L"1 <extra: text \"more\"> <extra: char 99>"},
-      {line(L"%q %d", 3), L"<%q?> 3"},             // unknown conversions take no argument
-      {line(L"%n", 3), L"<%n?> <extra: int 3>"},   // never writes through an argument
+      {line(L"%q %d", 3), L"<%q?> 3"},            // unknown conversions take no argument
+      {line(L"%n", 3), L"<%n?> <extra: int 3>"},  // never writes through an argument
       {line(L"end %", 3), L"end <%?> <extra: int 3>"},
       {line(L"%*d", 3, 4), L"<%*?>d <extra: int 3> <extra: int 4>"},
   };

@@ -18,13 +18,19 @@ TEST(UnicodeTest, RoundTripsAcrossThePlanes) {
 
 TEST(UnicodeTest, ReplacesInvalidInput) {
   EXPECT_EQ(utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
-  EXPECT_EQ(utf16ToUtf8(std::u16string{u'\xDC00', u'a'}), "\xEF\xBF\xBD" "a");
-  EXPECT_EQ(utf8ToUtf16("\xE4\xB8"), u"\uFFFD");          // cut short
-  EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD");          // overlong '/'
-  EXPECT_EQ(utf8ToUtf16("\x80" "a"), u"\uFFFDa");         // stray continuation
+  EXPECT_EQ(utf16ToUtf8(std::u16string{u'\xDC00', u'a'}),
+            "\xEF\xBF\xBD"
+            "a");
+  EXPECT_EQ(utf8ToUtf16("\xE4\xB8"), u"\uFFFD");  // cut short
+  EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD");  // overlong '/'
+  EXPECT_EQ(utf8ToUtf16("\x80"
+                        "a"),
+            u"\uFFFDa");                                  // stray continuation
   EXPECT_EQ(utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD");      // encoded surrogate
   EXPECT_EQ(utf8ToUtf16("\xF4\x90\x80\x80"), u"\uFFFD");  // above U+10FFFF
-  EXPECT_EQ(utf8ToUtf16("\xE4" "a"), u"\uFFFDa");         // the next byte is kept
+  EXPECT_EQ(utf8ToUtf16("\xE4"
+                        "a"),
+            u"\uFFFDa");  // the next byte is kept
   EXPECT_EQ(utf8ToUtf16("\xFF"), u"\uFFFD");
 }
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/base/unicode.h"
 #include "common/protocol/copy_data.h"
 #include "common/protocol/payloads.h"
-#include "common/base/unicode.h"
 
 namespace kx::test {
 namespace {

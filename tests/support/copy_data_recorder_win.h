@@ -19,11 +19,11 @@
 namespace kx::test {
 
 struct CopyDataRecord {
-  uint32_t id = 0;              // COPYDATASTRUCT::dwData
-  uint32_t wParam = 0;          // low 32 bits: the sender's window or 0
-  uint32_t cbData = 0;          // as received, even with a null lpData
-  std::vector<uint8_t> bytes;   // the payload as received (empty for a null lpData)
-  std::string line;             // describeCopyData(), e.g. "0x1102 CD_LAUNCH_PROGRESS ..."
+  uint32_t id = 0;             // COPYDATASTRUCT::dwData
+  uint32_t wParam = 0;         // low 32 bits: the sender's window or 0
+  uint32_t cbData = 0;         // as received, even with a null lpData
+  std::vector<uint8_t> bytes;  // the payload as received (empty for a null lpData)
+  std::string line;            // describeCopyData(), e.g. "0x1102 CD_LAUNCH_PROGRESS ..."
 
   // The little-endian 32-bit field at |offset|; 0 past the payload's end.
   uint32_t u32At(size_t offset) const {

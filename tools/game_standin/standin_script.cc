@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "common/protocol/copy_data.h"
 #include "common/base/unicode.h"
+#include "common/protocol/copy_data.h"
 
 namespace kx::standin {
 namespace {
@@ -71,7 +71,8 @@ bool parseNumber(const std::string& word, long long min, long long max, long lon
     value = value * base + digit;
     if (value > 0xFFFFFFFFull + 1) return false;
   }
-  const long long signedValue = negative ? -static_cast<long long>(value) : static_cast<long long>(value);
+  const long long signedValue =
+      negative ? -static_cast<long long>(value) : static_cast<long long>(value);
   if (signedValue < min || signedValue > max) return false;
   out = signedValue;
   return true;
@@ -191,8 +192,8 @@ class Parser {
         if (!numbers(w, {{"hGameWnd", u32}, {"processId", u32}, {"startStatus", i32}}, v)) {
           return false;
         }
-        out = encodeGameClientInfo({static_cast<uint32_t>(v[0]), static_cast<uint32_t>(v[1]),
-                                    static_cast<int32_t>(v[2])});
+        out = encodeGameClientInfo(
+            {static_cast<uint32_t>(v[0]), static_cast<uint32_t>(v[1]), static_cast<int32_t>(v[2])});
         return true;
       case CD_GAME_SDK_CALL: {
         long long func = 0;
@@ -204,8 +205,8 @@ class Parser {
         if (!numbers(w, {{"mainWidth", i32}, {"mainHeight", i32}, {"customSize", i32}}, v)) {
           return false;
         }
-        out = encodeGameMainSize({static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]),
-                                  static_cast<int32_t>(v[2])});
+        out = encodeGameMainSize(
+            {static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2])});
         return true;
       default:
         return fail("no fields known for " + std::to_string(id) + "; use hex");
