@@ -34,6 +34,11 @@ struct CopyDataRecord {
   }
 };
 
+// Sends one WM_COPYDATA as a test plays a party of the protocol (e.g. the game
+// client to a plug-in window); true when the call succeeded within |timeoutMs|.
+bool sendCopyData(HWND to, WPARAM wParam, uint32_t id, const std::vector<uint8_t>& payload,
+                  uint32_t timeoutMs = 20000);
+
 class CopyDataRecorder {
  public:
   using Records = std::vector<CopyDataRecord>;

@@ -18,16 +18,6 @@ namespace {
 // Generous bounds on waits for another process; nothing waits them out.
 constexpr uint32_t kWaitMs = 20000;
 
-bool sendTo(HWND to, WPARAM wParam, uint32_t id, std::vector<uint8_t> bytes) {
-  COPYDATASTRUCT cds = {};
-  cds.dwData = id;
-  cds.cbData = static_cast<DWORD>(bytes.size());
-  cds.lpData = bytes.data();
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutW(to, WM_COPYDATA, wParam, reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL,
-                             kWaitMs, &result) != 0;
-}
-
 HWND gameWindow(const CopyDataRecord& info) {
   return reinterpret_cast<HWND>(fromWire32(info.u32At(0)));
 }
@@ -74,19 +64,19 @@ TEST_F(GameStandinTest, ReportsItsWindowThenObeysShowResizeAndQuit) {
   EXPECT_EQ(windowSize(hGame).cy, 480);
 
   const WPARAM self = reinterpret_cast<WPARAM>(recorder_.window());
-  ASSERT_TRUE(sendTo(hGame, self, 0x2103, {1}));
+  ASSERT_TRUE(sendCopyData(hGame, self, 0x2103, {1}));
   EXPECT_TRUE(IsWindowVisible(hGame));
-  ASSERT_TRUE(sendTo(hGame, self, 0x2104, {0x40, 1, 0, 0, 0xC8, 0, 0, 0}));
+  ASSERT_TRUE(sendCopyData(hGame, self, 0x2104, {0x40, 1, 0, 0, 0xC8, 0, 0, 0}));
   EXPECT_EQ(windowSize(hGame).cx, 320);
   EXPECT_EQ(windowSize(hGame).cy, 200);
-  ASSERT_TRUE(sendTo(hGame, self, 0x2103, {0}));
+  ASSERT_TRUE(sendCopyData(hGame, self, 0x2103, {0}));
   EXPECT_FALSE(IsWindowVisible(hGame));
   // A short resize is logged as such and changes nothing.
-  ASSERT_TRUE(sendTo(hGame, self, 0x2104, {1, 0, 0, 0, 1, 0, 0}));
+  ASSERT_TRUE(sendCopyData(hGame, self, 0x2104, {1, 0, 0, 0, 1, 0, 0}));
   EXPECT_EQ(windowSize(hGame).cx, 320);
   ASSERT_TRUE(
-      sendTo(hGame, self, 0x2101, {1, 0, 5, 0, 'a', 0, 'b', 0, 'c', 0, ' ', 0, '2', 0, 0, 0}));
-  ASSERT_TRUE(sendTo(hGame, 0, 0x2102, {1}));
+      sendCopyData(hGame, self, 0x2101, {1, 0, 5, 0, 'a', 0, 'b', 0, 'c', 0, ' ', 0, '2', 0, 0, 0}));
+  ASSERT_TRUE(sendCopyData(hGame, 0, 0x2102, {1}));
 
   ASSERT_TRUE(game.waitForExit(kWaitMs));
   EXPECT_EQ(game.exitCode(), 0u);
@@ -134,13 +124,13 @@ TEST_F(GameStandinTest, ScriptSendsAtStartAfterADelayAndOnReceipt) {
 
   const HWND hGame = gameWindow(first[0]);
   EXPECT_EQ(recorder_.waitFor(0x0104, 0).has_value(), false);  // only on receipt
-  ASSERT_TRUE(sendTo(hGame, 0, 0x2103, {1}));
+  ASSERT_TRUE(sendCopyData(hGame, 0, 0x2103, {1}));
   const auto size = recorder_.waitFor(0x0104, kWaitMs);
   ASSERT_TRUE(size.has_value());
   EXPECT_EQ(size->line,
             "0x0104 CD_GAME_MAIN_SIZE mainWidth=800 mainHeight=600 customSize=1 cbData=12");
 
-  ASSERT_TRUE(sendTo(hGame, 0, 0x2105, {1, 0, 0, 0}));
+  ASSERT_TRUE(sendCopyData(hGame, 0, 0x2105, {1, 0, 0, 0}));
   ASSERT_TRUE(game.waitForExit(kWaitMs));
   EXPECT_EQ(game.exitCode(), 9u);
 }
@@ -153,14 +143,14 @@ TEST_F(GameStandinTest, IgnoredQuitKeepsItRunning) {
   ASSERT_TRUE(info.has_value());
   const HWND hGame = gameWindow(*info);
 
-  ASSERT_TRUE(sendTo(hGame, 0, 0x2102, {1}));
+  ASSERT_TRUE(sendCopyData(hGame, 0, 0x2102, {1}));
   // The scripted answer is posted after the quit would have been: it arrives
   // only from a stand-in that did not quit.
   ASSERT_TRUE(recorder_.waitFor(0x0104, kWaitMs).has_value());
   EXPECT_EQ(WaitForSingleObject(game.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
   EXPECT_TRUE(IsWindow(hGame));
 
-  ASSERT_TRUE(sendTo(hGame, 0, 0x2103, {0}));
+  ASSERT_TRUE(sendCopyData(hGame, 0, 0x2103, {0}));
   ASSERT_TRUE(game.waitForExit(kWaitMs));
   const std::vector<std::string> log = game.log();
   ASSERT_GE(log.size(), 4u);

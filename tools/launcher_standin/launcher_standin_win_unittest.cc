@@ -137,14 +137,9 @@ TEST_F(LauncherStandinTest, StartsTheGameStandinWhichReportsToThePluginWindow) {
   EXPECT_EQ(lines[3], "start-game " + narrow(gameDir) + "\\kxmain.exe ok");
 
   // End the game through its window.
-  const uint32_t h = info->u32At(0);
-  const uint8_t quit = 1;
-  COPYDATASTRUCT cds = {0x2102, 1, const_cast<uint8_t*>(&quit)};
-  DWORD_PTR result = 0;
   ScopedHandle process(OpenProcess(SYNCHRONIZE, FALSE, info->u32At(4)));
   ASSERT_TRUE(process.valid());
-  SendMessageTimeoutW(reinterpret_cast<HWND>(fromWire32(h)), WM_COPYDATA, 0,
-                      reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, kWaitMs, &result);
+  ASSERT_TRUE(sendCopyData(reinterpret_cast<HWND>(fromWire32(info->u32At(0))), 0, 0x2102, {1}));
   EXPECT_EQ(WaitForSingleObject(process.get(), kWaitMs), static_cast<DWORD>(WAIT_OBJECT_0));
 }
 
