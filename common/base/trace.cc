@@ -212,19 +212,10 @@ bool readDirective(const wchar_t* format, size_t& i, Directive& directive) {
   }
   ++i;
   directive.text.assign(format + start, i - start);
-  switch (directive.conversion) {
-    case L'd':
-    case L'i':
-    case L'u':
-    case L'x':
-    case L'X':
-    case L'o':
-    case L'c':
-    case L's':
-    case L'S':
-    case L'p': return true;
-    default: return false;
+  for (const wchar_t* c = L"diuxXocsSp"; *c != 0; ++c) {
+    if (*c == directive.conversion) return true;
   }
+  return false;
 }
 
 }  // namespace
