@@ -347,9 +347,10 @@ class Chain:
         b.send("object", instance)
         return self.pump(instance, view, timeout, answer_ready=True)
 
-    def pump(self, instance, view, timeout, answer_ready=False, calls=None):
+    def pump(self, instance, view, timeout, answer_ready=False, calls=None, quit_ends=True):
         """Runs the browser's message loop and plays the page until the game
-        area is shown; a launch that ends first is a Failure."""
+        area is shown; a launch that ends first is a Failure (unless the page
+        expects the running game to end first, as a repair does)."""
         b = self.browser
         calls = [] if calls is None else calls
         start = None if answer_ready else time.monotonic()
@@ -377,7 +378,7 @@ class Chain:
                     b.send("invoke", instance, "SetParams", "s:" + params)
                     b.send("invoke", instance, "OnScriptMessage", "s:eventType:OnPageLoaded")
                     start = time.monotonic()
-                elif function == "OnActiveXQuit" and start is not None:
+                elif function == "OnActiveXQuit" and start is not None and quit_ends:
                     view.end_line()
                     raise Failure("the launch ended (OnActiveXQuit)")
                 elif function == "showDiv" and args == ("0", "1"):
@@ -616,7 +617,11 @@ def check(args, chain):
         answers = chain.answer_boxes([("Vantorra手游网页版", "ok")])
         chain.browser.send("invoke", "a2", "OnScriptMessage",
                            "s:eventType:OnClientRepair,openClearPatch:0")
-        chain.pump("a2", view, 300)
+        calls = []
+        chain.pump("a2", view, 300, calls=calls, quit_ends=False)
+        names = [c[0] for c in calls]
+        if "OnActiveXQuit" not in names:
+            raise Failure("the running game was not ended before the repair")
         answers.join(30)
         if len([r for r in chain.requests() if ".zip" in r]) != fetched + 1:
             raise Failure("the repair did not download the package again")
