@@ -35,7 +35,7 @@ trap cleanup EXIT
 out="$work/out.zip"
 winout="Z:${out//\//\\}"
 now() { date +%s.%N; }
-c=(); w=(); i=(); fw=(); fl=()
+c=(); w=(); i=(); fw=(); fl=(); ff=()
 for _ in 1 2 3; do
   rm -f "$out"; t0=$(now); curl -s -o "$out" "$url"; t1=$(now)
   cmp -s "$pkg" "$out" || { echo "curl: wrong bytes" >&2; exit 1; }
@@ -46,6 +46,9 @@ for _ in 1 2 3; do
   rm -f "$out"; t0=$(now); inner=$("$KX_WINE" "$floor" "$url" "$winout" | tr -d '\r'); t1=$(now)
   cmp -s "$pkg" "$out" || { echo "floor: wrong bytes ($inner)" >&2; exit 1; }
   fw+=("$(python3 -c "print($t1 - $t0)")"); fl+=("${inner#ok }")
+  rm -f "$out"; inner=$("$KX_WINE" "$floor" "$url" "$winout" flush | tr -d '\r')
+  cmp -s "$pkg" "$out" || { echo "floor+flush: wrong bytes ($inner)" >&2; exit 1; }
+  ff+=("${inner#ok }")
 done
 rm -f "$out"
 best() { printf '%s\n' "$@" | sort -g | head -1; }

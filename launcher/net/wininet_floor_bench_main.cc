@@ -1,12 +1,14 @@
 // The floor the platform allows for the download benchmark: the fewest WinINet
 // calls that fetch one URL into one file with the launcher's 16 KiB reads and
-// plain file writes, nothing else. kx_wininet_floor_bench <url> <file>.
-// Prints the seconds spent from the request to the last write.
+// plain file writes, nothing else. kx_wininet_floor_bench <url> <file> [flush].
+// Prints the seconds spent from the request to the last write (with "flush",
+// to the end of FlushFileBuffers, which the launcher does before it renames).
 
 #include <windows.h>
 #include <wininet.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <memory>
 
 #include "common/base/scoped_handle.h"
@@ -20,8 +22,9 @@ struct InternetCloser {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: kx_wininet_floor_bench <url> <file>\n");
+  const bool flush = argc == 4 && std::wcscmp(argv[3], L"flush") == 0;
+  if (argc != 3 && !flush) {
+    std::fprintf(stderr, "usage: kx_wininet_floor_bench <url> <file> [flush]\n");
     return 2;
   }
   LARGE_INTEGER f, t0, t1;
@@ -45,6 +48,7 @@ int wmain(int argc, wchar_t** argv) {
       break;
     }
   }
+  if (ok && flush) ok = FlushFileBuffers(file.get()) != FALSE;
   QueryPerformanceCounter(&t1);
   std::printf("%s %.3f\n", ok ? "ok" : "failed",
               static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(f.QuadPart));

@@ -12,6 +12,7 @@ then it shows what the page would show.
 
   kxdemo.py demo   [--size-mb N]         the main job: a cold and a warm run
   kxdemo.py check  chain|resume|repair   the same chain with assertions (tests)
+  kxdemo.py bench  [--rounds N]          launch figures (make bench)
 
 Everything lives under --work (build/demo by default) and is ended on exit.
 """
@@ -208,6 +209,8 @@ class Chain:
         self.wine_up = False
         self.port = None
         self.package_host = None
+        self.stamps = []  # (function, args, browser ms) of every page call
+        self.page_loaded_ms = None
 
     # set-up
 
@@ -365,18 +368,22 @@ class Chain:
                     raise Failure("the test browser stopped answering")
                 if line[0] == "waited":
                     break
+                if line[0] == "sync" and line[2] == "page-loaded":
+                    self.page_loaded_ms = int(line[1])
                 if line[0] == "error":
                     raise Failure("test browser: %s" % line)
                 if line[0] != "page" or line[2] != instance:
                     continue
                 function, args = line[4], tuple(line[5:])
                 calls.append((function, args))
+                self.stamps.append((function, args, int(line[1])))
                 view.handle(function, args)
                 if function == "onPluginReady" and answer_ready:
                     params = "gameUpdateUrl=http://127.0.0.1:%s/kx_patchlist_win32," \
                              "extParam=LocalDir@%s" % (self.port, winpath(self.cache))
                     b.send("invoke", instance, "SetParams", "s:" + params)
                     b.send("invoke", instance, "OnScriptMessage", "s:eventType:OnPageLoaded")
+                    b.send("sync", "page-loaded")
                     start = time.monotonic()
                 elif function == "OnActiveXQuit" and start is not None and quit_ends:
                     view.end_line()
@@ -630,21 +637,74 @@ def check(args, chain):
     say("%s: 1 passed, 0 failed" % args.case)
 
 
+def cpu_seconds(pid):
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def bench(args, chain):
+    """Figures, not a test: OnPageLoaded to OnGameInitProgress(100) cold and
+    warm, the launcher's own part of it, and the plug-in's CPU while idle."""
+    chain.prepare(args.size_mb)
+    shutil.rmtree(chain.cache, ignore_errors=True)
+    package_mb = os.path.getsize(os.path.join(chain.nginx, "www", "KX-%s.zip" % VERSION)) / 2**20
+    rows = []
+    for n in range(1 + args.rounds):
+        chain.stamps = []
+        chain.page_load("b%d" % n, PageView(live=False) if n == 0 else Quiet())
+        stamp = {}
+        for function, a, ms in chain.stamps:
+            key = (function,) + a
+            stamp.setdefault(key, ms)
+        ready = stamp[("OnGameInitProgress", "100")] - chain.page_loaded_ms
+        # From the launcher's start (the plug-in starts it right after
+        # OnActiveXReady) to its last report, phase 7.
+        own = (stamp[("invokeFunc", "commonCmdHandler", "cmd:com_progress_status,status:7")]
+               - stamp[("OnActiveXReady",)])
+        rows.append((ready, own))
+        if n == args.rounds:
+            # The game runs and nothing is pending: the browser process (and
+            # the plug-in in it) should sleep.
+            pid = chain.browser.proc.pid
+            before = cpu_seconds(pid)
+            t0 = time.monotonic()
+            chain.browser.send("wait", "10000")
+            chain.browser.expect(lambda f: f[0] == "waited", 30)
+            idle = (cpu_seconds(pid) - before) / (time.monotonic() - t0)
+        chain.login_and_close("b%d" % n)
+    cold = rows[0]
+    warm = sorted(rows[1:])[len(rows[1:]) // 2]
+    say("launch from OnPageLoaded to OnGameInitProgress(100), wine64, plug-in in the test browser:")
+    say("  cold cache (%.0f MB package): %.2f s, of which the launcher from its start to (7,1) %.2f s"
+        % (package_mb, cold[0] / 1000, cold[1] / 1000))
+    say("  warm cache, median of %d: %.3f s (target < 1.5 s), launcher %.3f s (target < 0.1 s)"
+        % (args.rounds, warm[0] / 1000, warm[1] / 1000))
+    say("  browser process CPU while the game runs and nothing is pending: %.1f%% of one core"
+        % (idle * 100))
+
+
+class Quiet(PageView):
+    def __init__(self):
+        super().__init__(live=False)
+
+    def show(self):
+        pass
+
+
 def main():
     p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawTextHelpFormatter)
-    p.add_argument("mode", choices=["demo", "check"])
+    p.add_argument("mode", choices=["demo", "check", "bench"])
     p.add_argument("case", nargs="?", choices=["chain", "resume", "repair"])
     p.add_argument("--work", default=os.path.join(REPO, "build", "demo"))
     p.add_argument("--build", default=os.path.join(REPO, "build", "win64"))
     p.add_argument("--native-build", default=os.path.join(REPO, "build", "native"))
     p.add_argument("--size-mb", type=int, default=300)
+    p.add_argument("--rounds", type=int, default=5, help="warm rounds of bench")
     args = p.parse_args()
     chain = Chain(args.work, args.build, args.native_build)
     try:
-        if args.mode == "demo":
-            demo(args, chain)
-        else:
-            check(args, chain)
+        {"demo": demo, "check": check, "bench": bench}[args.mode](args, chain)
     except Failure as e:
         say("\nFAILED: %s" % e)
         return 1
