@@ -567,6 +567,7 @@ TEST_F(InstallerTest, InteractiveRefusalSaysWhyInChinese) {
                              nullptr));
     const std::string out = runCaptured(L"\"" + windowsPathFromEnv("KX_BOX_ANSWERER") +
                                         L"\" --timeout-ms 30000 -- " + setupCommand(L""));
+    EXPECT_NE(std::string::npos, out.find("caption=KX Game 网页游戏插件 1.19.0.0 安装\n")) << out;
     EXPECT_NE(std::string::npos, out.find(c.text)) << out;
     EXPECT_NE(std::string::npos, out.find(c.exit)) << out;
     EXPECT_FALSE(exists(kPlugin));
