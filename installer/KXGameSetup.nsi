@@ -11,6 +11,8 @@ Unicode true
 ManifestDPIAware true
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; A file that cannot be written stops the installation; it is never skipped.
+AllowSkipFiles off
 
 !ifndef KX_WIDTH | KX_FILES | KX_OUTDIR
   !error "KX_WIDTH, KX_FILES and KX_OUTDIR must be defined"
