@@ -253,28 +253,38 @@ std::optional<DWORD> runToEnd(std::wstring commandLine) {
   return std::nullopt;
 }
 
-// Runs |commandLine| with its output collected; the output, and "exit=N" last.
-std::string runCaptured(std::wstring commandLine) {
+// Starts |commandLine| with one end of a pipe as its standard input
+// (|toChild|) or as its output and error; the other end goes to |ours|.
+ScopedHandle startWithPipe(std::wstring commandLine, bool toChild, ScopedFileHandle& ours) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return "no pipe";
-  ScopedFileHandle reader(readEnd), writer(writeEnd);
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return ScopedHandle();
+  ScopedFileHandle theirs(toChild ? readEnd : writeEnd);
+  ours.reset(toChild ? writeEnd : readEnd);
+  SetHandleInformation(ours.get(), HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
+  startup.hStdInput = toChild ? theirs.get() : nullptr;
+  startup.hStdOutput = toChild ? GetStdHandle(STD_OUTPUT_HANDLE) : theirs.get();
+  startup.hStdError = toChild ? GetStdHandle(STD_ERROR_HANDLE) : theirs.get();
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                       &startup, &info))
-    return "not started";
-  ScopedHandle process(info.hProcess), thread(info.hThread);
-  writer.reset();
+    return ScopedHandle();
+  CloseHandle(info.hThread);
+  return ScopedHandle(info.hProcess);
+}
+
+// Runs |commandLine| to its end with its output collected.
+std::string runCaptured(const std::wstring& commandLine) {
+  ScopedFileHandle output;
+  ScopedHandle process = startWithPipe(commandLine, false, output);
+  if (!process.valid()) return "not started";
   std::string out;
   char buffer[4096];
   DWORD got = 0;
-  while (ReadFile(reader.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+  while (ReadFile(output.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
     out.append(buffer, got);
   WaitForSingleObject(process.get(), kLimitMs);
   return out;
@@ -285,26 +295,8 @@ std::string runCaptured(std::wstring commandLine) {
 class RunningProgram {
  public:
   bool start(const std::wstring& path) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
-    ScopedFileHandle childIn(readEnd);
-    input_.reset(writeEnd);
-    SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = readEnd;
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    std::wstring commandLine = L"\"" + path + L"\"";
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &info))
-      return false;
-    CloseHandle(info.hThread);
-    process_.reset(info.hProcess);
-    return true;
+    process_ = startWithPipe(L"\"" + path + L"\"", true, input_);
+    return process_.valid();
   }
   // Its input ends, so it ends.
   bool stop() {
@@ -350,6 +342,14 @@ class InstallerTest : public ::testing::Test {
   static std::optional<DWORD> installSilently() { return runToEnd(setupCommand(L" /S")); }
   static std::optional<DWORD> uninstallSilently() {
     return runToEnd(L"\"" + std::wstring(kUninstaller) + L"\" /S");
+  }
+
+  // The installer exits with |code| and the prefix is as it was.
+  static void expectRefusalWithoutChange(DWORD code) {
+    const Snapshot before = snapshot();
+    EXPECT_EQ(code, installSilently());
+    const Snapshot after = snapshot();
+    EXPECT_TRUE(before == after) << describe(before, after);
   }
 
   // |launcher| and |plugin|: a stub version, "dist" for the shipped file, or
@@ -487,10 +487,7 @@ TEST_F(InstallerTest, RefusesToReplaceANewerFileAndChangesNothing) {
     SCOPED_TRACE(testing::Message() << "launcher " << c.launcher << " plug-in " << c.plugin);
     cleanSlate();
     placeInstalledFiles(c.launcher, c.plugin);
-    const Snapshot before = snapshot();
-    EXPECT_EQ(kNewerInstalled, installSilently());
-    const Snapshot after = snapshot();
-    EXPECT_TRUE(before == after) << describe(before, after);
+    expectRefusalWithoutChange(kNewerInstalled);
     if (*c.plugin) {
       EXPECT_TRUE(readFile(kPlugin) == readFile(stub(c.plugin)));
     }
@@ -505,10 +502,7 @@ TEST_F(InstallerTest, BusyFileIsRefusedBeforeAnythingChanges) {
     placeInstalledFiles(L"1_18_7_3", L"1_18_7_3");
     RunningProgram launcher;
     ASSERT_TRUE(launcher.start(kLauncher));
-    const Snapshot before = snapshot();
-    EXPECT_EQ(kBusy, installSilently());
-    const Snapshot after = snapshot();
-    EXPECT_TRUE(before == after) << describe(before, after);
+    expectRefusalWithoutChange(kBusy);
     EXPECT_TRUE(readFile(kPlugin) == readFile(stub(L"1_18_7_3")));
     EXPECT_TRUE(launcher.stop());
   }
@@ -519,10 +513,7 @@ TEST_F(InstallerTest, BusyFileIsRefusedBeforeAnythingChanges) {
     ASSERT_TRUE(CopyFileW(stub(L"1_18_7_3").c_str(), kPlugin, FALSE));
     kx::VerifiedFile held;
     ASSERT_TRUE(held.verify(kLauncher));
-    const Snapshot before = snapshot();
-    EXPECT_EQ(kBusy, installSilently());
-    const Snapshot after = snapshot();
-    EXPECT_TRUE(before == after) << describe(before, after);
+    expectRefusalWithoutChange(kBusy);
     EXPECT_TRUE(readFile(kPlugin) == readFile(stub(L"1_18_7_3")));
   }
   {
@@ -532,10 +523,7 @@ TEST_F(InstallerTest, BusyFileIsRefusedBeforeAnythingChanges) {
     ScopedFileHandle held(CreateFileW(kPlugin, GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held.valid());
-    const Snapshot before = snapshot();
-    EXPECT_EQ(kBusy, installSilently());
-    const Snapshot after = snapshot();
-    EXPECT_TRUE(before == after) << describe(before, after);
+    expectRefusalWithoutChange(kBusy);
     EXPECT_FALSE(exists(kLauncher));
   }
 }
