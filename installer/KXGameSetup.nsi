@@ -73,7 +73,6 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Corvane"
   !uninstfinalize '${KX_SIGN}' = 0
 !endif
 
-!define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH

@@ -562,6 +562,19 @@ TEST_F(InstallerTest, InteractiveRefusalSaysWhyInChinese) {
   }
 }
 
+// Interactive, the wizard opens with its Chinese caption; cancelled on its
+// first page, it leaves everything as it was.
+TEST_F(InstallerTest, InteractiveSetupCancelledChangesNothing) {
+  const Snapshot before = snapshot();
+  const std::string out = runCaptured(L"\"" + windowsPathFromEnv("KX_BOX_ANSWERER") +
+                                      L"\" --timeout-ms 30000 --press cancel -- " +
+                                      setupCommand(L""));
+  EXPECT_NE(std::string::npos, out.find("caption=KX Game 网页游戏插件 1.19.0.0 安装\n")) << out;
+  EXPECT_NE(std::string::npos, out.find("exit=1\n")) << out;  // cancelled by the user
+  const Snapshot after = snapshot();
+  EXPECT_TRUE(before == after) << describe(before, after);
+}
+
 // What was there before stays: the game cache, a file of the user's in the
 // program folder, a program folder parent or plug-ins key that existed already.
 TEST_F(InstallerTest, UninstallerRemovesExactlyWhatTheInstallerAdded) {

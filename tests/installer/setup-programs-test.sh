@@ -1,6 +1,7 @@
 #!/bin/bash
-# signatures-test.sh <dist>: both setup programs carry a signature that
-# osslsigncode accepts, with a time-stamp whose own signature verifies.
+# setup-programs-test.sh <dist>: both setup programs are built for their width
+# and carry a signature that osslsigncode accepts, with a time-stamp whose own
+# signature verifies.
 set -euo pipefail
 dist=${1:?dist dir}
 ca=()
@@ -16,4 +17,9 @@ for f in "$dist/KXGameSetup-1.19.0.0.exe" "$dist/KXGameSetup-1.19.0.0-x64.exe"; 
   grep -q "Timestamp time: " <<<"$out" || { echo "no time-stamp time: $f"; fail=1; }
   grep -q "Subject: /CN=Corvane Network Co. Ltd." <<<"$out" || { echo "wrong signer: $f"; fail=1; }
 done
+# The 32-bit one must run (and see WOW64) as a 32-bit process.
+file "$dist/KXGameSetup-1.19.0.0.exe" | grep -q "PE32 executable (GUI) Intel 80386" \
+  || { echo "not a 32-bit program: KXGameSetup-1.19.0.0.exe"; fail=1; }
+file "$dist/KXGameSetup-1.19.0.0-x64.exe" | grep -q "PE32+ executable (GUI) x86-64" \
+  || { echo "not a 64-bit program: KXGameSetup-1.19.0.0-x64.exe"; fail=1; }
 exit $fail
