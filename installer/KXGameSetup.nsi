@@ -128,14 +128,14 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Corvane"
       StrCpy $3 0
       ${If} $1 U> ${HIGH}
         StrCpy $3 1
-      ${ElseIf} $1 == ${HIGH}
+      ${ElseIf} $1 = ${HIGH}
       ${AndIf} $2 U> ${LOW}
         StrCpy $3 1
       ${EndIf}
       ${If} $3 == 1
-        IntOp $4 $1 >> 16
+        IntOp $4 $1 >>> 16
         IntOp $5 $1 & 0xFFFF
-        IntOp $6 $2 >> 16
+        IntOp $6 $2 >>> 16
         IntOp $7 $2 & 0xFFFF
         MessageBox MB_OK|MB_ICONSTOP "已安装更新版本的 ${NAME}（$4.$5.$6.$7），本安装程序的版本是 ${KX_VERSION}。安装未做任何更改。" /SD IDOK
         SetErrorLevel ${ERR_NEWER}
