@@ -402,8 +402,8 @@ TEST_F(InstallerTest, SilentInstallPutsTheShippedFilesInPlaceAndRegistersThePlug
 }
 
 // The launcher passes the check the plug-in makes before starting it, and the
-// installed programs carry a time-stamp that the check reads.
-TEST_F(InstallerTest, InstalledProgramsPassTheSignatureCheckWithATime) {
+// installed files carry a time-stamp that the check reads.
+TEST_F(InstallerTest, InstalledFilesPassTheSignatureCheckWithATime) {
   ASSERT_EQ(0u, installSilently());
   kx::VerifiedFile launcher;
   EXPECT_TRUE(launcher.verify(kLauncher));
@@ -411,7 +411,7 @@ TEST_F(InstallerTest, InstalledProgramsPassTheSignatureCheckWithATime) {
 
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
-  for (const wchar_t* path : {kLauncher, kUninstaller}) {
+  for (const wchar_t* path : {kLauncher, kPlugin, kUninstaller}) {
     SCOPED_TRACE(testing::Message() << "file " << std::string(path, path + wcslen(path)));
     kx::SignerInfo info{};
     ASSERT_TRUE(kx::verifyFileSignature(path, &info));
