@@ -312,6 +312,53 @@ class RunningProgram {
   ScopedHandle process_;
 };
 
+// The setup wizard of process |pid|: its visible top-level dialog.
+HWND wizardOf(DWORD pid) {
+  struct Search {
+    DWORD pid;
+    HWND found;
+  } search{pid, nullptr};
+  EnumWindows(
+      [](HWND w, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        wchar_t cls[16] = {};
+        GetClassNameW(w, cls, 16);
+        if (owner != s->pid || !IsWindowVisible(w) || std::wstring(cls) != L"#32770") return TRUE;
+        s->found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring textOf(HWND w) {
+  wchar_t buffer[512] = {};
+  GetWindowTextW(w, buffer, 512);
+  return buffer;
+}
+
+// Waits (within the limit) until the wizard's default button reads |label|
+// and can be pressed, then presses it. A user does the same.
+// On failure |seen| is the last label the button had.
+bool pressWhenShown(DWORD pid, const std::wstring& label, std::wstring* caption,
+                    std::string* seen) {
+  const ULONGLONG deadline = GetTickCount64() + 20000;
+  while (GetTickCount64() < deadline) {
+    HWND wizard = wizardOf(pid);
+    HWND button = wizard ? GetDlgItem(wizard, IDOK) : nullptr;
+    if (button) kx::wideToUtf8(textOf(button), *seen);
+    if (button && IsWindowEnabled(button) && IsWindowVisible(button) && textOf(button) == label) {
+      if (caption) *caption = textOf(wizard);
+      return PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(button)) != 0;
+    }
+    Sleep(20);
+  }
+  return false;
+}
+
 std::wstring setupCommand(const wchar_t* arguments) {
   return L"\"" + windowsPathFromEnv("KX_SETUP") + L"\"" + arguments;
 }
@@ -560,6 +607,33 @@ TEST_F(InstallerTest, InteractiveRefusalSaysWhyInChinese) {
     EXPECT_NE(std::string::npos, out.find(c.exit)) << out;
     EXPECT_FALSE(exists(kPlugin));
   }
+}
+
+// Interactive, a user goes through the Chinese wizard: welcome, install, finish.
+TEST_F(InstallerTest, InteractiveInstallThroughTheChineseWizard) {
+  std::wstring commandLine = setupCommand(L"");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &info));
+  ScopedHandle process(info.hProcess), thread(info.hThread);
+  std::wstring caption;
+  std::string seen;
+  EXPECT_TRUE(pressWhenShown(info.dwProcessId, L"安装(&I)", &caption, &seen)) << seen;
+  EXPECT_EQ(L"KX Game 网页游戏插件 1.19.0.0 安装", caption);
+  EXPECT_TRUE(pressWhenShown(info.dwProcessId, L"完成(&F)", nullptr, &seen)) << seen;
+  if (WaitForSingleObject(process.get(), kLimitMs) != WAIT_OBJECT_0) {
+    TerminateProcess(process.get(), 9);
+    FAIL() << "the wizard did not end";
+  }
+  DWORD code = 99;
+  GetExitCodeProcess(process.get(), &code);
+  EXPECT_EQ(0u, code);
+  EXPECT_TRUE(readFile(kLauncher) == readFile(distFile(L"KXLaunch.exe")));
+  EXPECT_TRUE(readFile(kPlugin) == readFile(distFile(L"NPKXGamePlugin.dll")));
+  EXPECT_EQ(L"C:\\Program Files\\Corvane\\KXGamePlugin\\NPKXGamePlugin.dll",
+            regString(kPluginKey, L"Path"));
 }
 
 // Interactive, the wizard opens with its Chinese caption; cancelled on its
