@@ -67,8 +67,9 @@ TEST(SignerInfoTest, Table) {
       EXPECT_STREQ(c.subject, info.subjectName);
       ASSERT_NE(nullptr, info.issuerName);
       EXPECT_STREQ(L"KX Test Root CA", info.issuerName);
-      // Wine decodes osslsigncode's ASCII program name as UTF-16: only presence is checked.
-      EXPECT_NE(nullptr, info.programName);
+      // osslsigncode writes the name as the ASCII choice of SpcString.
+      ASSERT_NE(nullptr, info.programName);
+      EXPECT_STREQ(L"KX Sample", info.programName);
       ASSERT_NE(nullptr, info.moreInfoLink);
       EXPECT_STREQ(L"https://corvane.example/info", info.moreInfoLink);
       ASSERT_NE(nullptr, info.serialNumber);

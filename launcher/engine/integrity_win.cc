@@ -15,12 +15,6 @@
 namespace kx::launcher {
 namespace {
 
-constexpr const wchar_t* kCompletenessList[] = {
-    kEngineDllName,         kGameExeName,           L"HashRes\\A4\\B5E22B", L"HashRes\\29\\98F231",
-    L"HashRes\\48\\02AFA8", L"HashRes\\2A\\0B96FE", L"HashRes\\49\\47FC7F", L"HashRes\\7F\\569D84",
-    L"HashRes\\1D\\17CF03", L"HashRes\\89\\A334F0",
-};
-
 bool isSnapshotName(const wchar_t* name) {
   return std::wcscmp(name, kEngineDllName) == 0 || std::wcscmp(name, kVersionIniName) == 0;
 }
@@ -43,7 +37,8 @@ void copySnapshot(const std::wstring& fromDir, const std::wstring& toDir) {
 
 bool checkEnginePath(const std::wstring& gameDir) {
   const GameDirLayout layout(gameDir);
-  const size_t count = fileExists(layout.finDownload()) ? 2 : std::size(kCompletenessList);
+  const size_t count = fileExists(layout.finDownload()) ? kCompletenessAfterPackage
+                                                       : std::size(kCompletenessList);
   for (size_t i = 0; i < count; ++i) {
     if (!fileExists(joinPath(gameDir, kCompletenessList[i]))) return false;
   }
@@ -76,22 +71,20 @@ CheckInfoList::CheckInfoList(std::wstring listPath, std::wstring baseDir, Mode m
     : listPath_(std::move(listPath)), baseDir_(std::move(baseDir)), mode_(mode) {
   if (mode_ != Mode::kRead) return;
   std::wstring text;
-  if (readTextFileUtf8(listPath_, text)) entries_ = parseCheckInfo(text);
+  if (!readTextFileUtf8(listPath_, text)) return;
+  emptyFile_ = text.empty() && measureFileSize(listPath_) == 0;
+  entries_ = parseCheckInfo(text);
 }
 
-CheckInfoList::~CheckInfoList() {
-  if (mode_ != Mode::kWrite || discarded_) return;
+bool CheckInfoList::write() const {
+  if (mode_ != Mode::kWrite) return false;
   std::string bytes;
   for (const CheckInfoEntry& e : entries_) {
     std::string name;
     wideToUtf8(e.name, name);
     bytes += formatCheckInfoLine(name, e.size);
   }
-  ScopedFileHandle file(CreateFileW(listPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return;
-  DWORD written = 0;
-  WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  return writeFileFlushed(listPath_, bytes);
 }
 
 bool CheckInfoList::add(const std::wstring& name) {
@@ -132,10 +125,8 @@ bool backupFiles(const std::vector<std::wstring>& names, const std::wstring& fro
       break;
     }
   }
-  if (!ok) {
-    manifest.discard();
-    removeDirectoryTree(backupDir);
-  }
+  if (ok) ok = manifest.write();
+  if (!ok) removeDirectoryTree(backupDir);
   return ok;
 }
 
