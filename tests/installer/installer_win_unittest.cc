@@ -14,6 +14,7 @@
 #include "common/signing/signer_info.h"
 #include "common/signing/verified_file.h"
 #include "tests/plugin/browser_session_win.h"
+#include "tests/support/test_process_win.h"
 
 namespace {
 
@@ -611,25 +612,15 @@ TEST_F(InstallerTest, InteractiveRefusalSaysWhyInChinese) {
 
 // Interactive, a user goes through the Chinese wizard: welcome, install, finish.
 TEST_F(InstallerTest, InteractiveInstallThroughTheChineseWizard) {
-  std::wstring commandLine = setupCommand(L"");
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &info));
-  ScopedHandle process(info.hProcess), thread(info.hThread);
+  kx::test::ChildProcess setup;
+  ASSERT_TRUE(setup.start(windowsPathFromEnv("KX_SETUP"), L""));
   std::wstring caption;
   std::string seen;
-  EXPECT_TRUE(pressWhenShown(info.dwProcessId, L"安装(&I)", &caption, &seen)) << seen;
+  EXPECT_TRUE(pressWhenShown(setup.pid(), L"安装(&I)", &caption, &seen)) << seen;
   EXPECT_EQ(L"KX Game 网页游戏插件 1.19.0.0 安装", caption);
-  EXPECT_TRUE(pressWhenShown(info.dwProcessId, L"完成(&F)", nullptr, &seen)) << seen;
-  if (WaitForSingleObject(process.get(), kLimitMs) != WAIT_OBJECT_0) {
-    TerminateProcess(process.get(), 9);
-    FAIL() << "the wizard did not end";
-  }
-  DWORD code = 99;
-  GetExitCodeProcess(process.get(), &code);
-  EXPECT_EQ(0u, code);
+  EXPECT_TRUE(pressWhenShown(setup.pid(), L"完成(&F)", nullptr, &seen)) << seen;
+  ASSERT_TRUE(setup.waitForExit(kLimitMs)) << "the wizard did not end";
+  EXPECT_EQ(0u, setup.exitCode());
   EXPECT_TRUE(readFile(kLauncher) == readFile(distFile(L"KXLaunch.exe")));
   EXPECT_TRUE(readFile(kPlugin) == readFile(distFile(L"NPKXGamePlugin.dll")));
   EXPECT_EQ(L"C:\\Program Files\\Corvane\\KXGamePlugin\\NPKXGamePlugin.dll",
