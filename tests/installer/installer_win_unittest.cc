@@ -313,24 +313,26 @@ class RunningProgram {
   ScopedHandle process_;
 };
 
+struct WizardSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK matchWizard(HWND w, LPARAM param) {
+  auto* search = reinterpret_cast<WizardSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  wchar_t cls[16] = {};
+  GetClassNameW(w, cls, 16);
+  if (owner != search->pid || !IsWindowVisible(w) || std::wstring(cls) != L"#32770") return TRUE;
+  search->found = w;
+  return FALSE;
+}
+
 // The setup wizard of process |pid|: its visible top-level dialog.
 HWND wizardOf(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    HWND found;
-  } search{pid, nullptr};
-  EnumWindows(
-      [](HWND w, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        wchar_t cls[16] = {};
-        GetClassNameW(w, cls, 16);
-        if (owner != s->pid || !IsWindowVisible(w) || std::wstring(cls) != L"#32770") return TRUE;
-        s->found = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WizardSearch search{pid, nullptr};
+  EnumWindows(&matchWizard, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
