@@ -37,8 +37,9 @@ dist: deps
 	mkdir -p dist/win32 dist/win64
 	cp build/win32/launcher/KXLaunch.exe build/win32/plugin/NPKXGamePlugin.dll dist/win32/
 	cp build/win64/launcher/KXLaunch.exe build/win64/plugin/NPKXGamePlugin.dll dist/win64/
-	bash tools/signing/sign-dist.sh dist
-	@file dist/win32/* dist/win64/*
+	rm -f dist/KXGameSetup-*.exe
+	bash tools/signing/sign-dist.sh dist bash installer/build-installers.sh dist
+	@file dist/win32/* dist/win64/* dist/KXGameSetup-*.exe
 
 # The main job: the whole chain on this machine, a cold and a warm run.
 demo: deps

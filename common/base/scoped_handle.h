@@ -63,9 +63,18 @@ struct FindHandleTraits {
   static void close(Handle h) { ::FindClose(h); }
 };
 
+// Registry keys: null means none (predefined roots are never owned here).
+struct RegKeyTraits {
+  using Handle = HKEY;
+  static Handle invalid() { return nullptr; }
+  static bool isValid(Handle h) { return h != nullptr; }
+  static void close(Handle h) { ::RegCloseKey(h); }
+};
+
 using ScopedHandle = ScopedGenericHandle<KernelHandleTraits>;
 using ScopedFileHandle = ScopedGenericHandle<FileHandleTraits>;
 using ScopedFindHandle = ScopedGenericHandle<FindHandleTraits>;
+using ScopedRegKey = ScopedGenericHandle<RegKeyTraits>;
 
 }  // namespace kx
 

@@ -9,7 +9,7 @@ packages=(cmake ninja-build g++ make file
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix
   wine64 libz-mingw-w64-dev
   zlib1g-dev libminizip-dev libcjson-dev libgtest-dev libgmock-dev googletest
-  nginx-light xvfb xauth osslsigncode openssl dpkg-dev curl unzip libarchive-tools python3
+  nginx-light xvfb xauth osslsigncode openssl nsis dpkg-dev curl unzip libarchive-tools python3
   clang libclang-rt-14-dev)
 
 retry() {

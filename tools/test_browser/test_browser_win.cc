@@ -2,6 +2,7 @@
 // the page for a driver on stdin/stdout. The line protocol is in PROTOCOL.md.
 //
 //   kx_test_browser PLUGIN.dll [--np-version N]
+//   kx_test_browser --mime TYPE [--np-version N]   (the plug-in registered for TYPE)
 #include <windows.h>
 
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "tools/test_browser/line_protocol.h"
 #include "tools/test_browser/npn_host.h"
 #include "tools/test_browser/plugin_module_win.h"
+#include "tools/test_browser/plugin_registry_win.h"
 
 namespace kx::browser {
 namespace {
@@ -46,7 +48,8 @@ class Browser {
  public:
   explicit Browser(uint16_t npVersion) : npVersion_(npVersion), start_(GetTickCount()) {}
 
-  int run(const std::wstring& pluginPath);
+  // |announce|: says which file it loads (a plug-in found through the registry).
+  int run(const std::wstring& pluginPath, bool announce);
   void onLinesArrived() { drain(); }
   void onWaitOver() {
     KillTimer(top_, kWaitTimer);
@@ -137,7 +140,7 @@ std::string hex(const void* p) {
   return buffer;
 }
 
-int Browser::run(const std::wstring& pluginPath) {
+int Browser::run(const std::wstring& pluginPath, bool announce) {
   g_browser = this;
   host_.setMisuseListener([this](const Misuse& m) { emit({"misuse", m.kind, m.detail}); });
   host_.setGetUrlListener(
@@ -161,6 +164,10 @@ int Browser::run(const std::wstring& pluginPath) {
   if (!top_) {
     emit({"error", "start", "no window"});
     return 3;
+  }
+  if (announce) {
+    std::string path;
+    emit({"found", wideToUtf8(pluginPath, path)});
   }
   if (!module_.load(pluginPath)) {
     emit({"error", "load", "plug-in not loaded or exports missing"});
@@ -438,17 +445,28 @@ void Browser::execute(const std::vector<std::string>& f) {
 }  // namespace kx::browser
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: kx_test_browser PLUGIN.dll [--np-version N]\n");
+  if (argc < 2 || (std::wstring(argv[1]) == L"--mime" && argc < 3)) {
+    std::fprintf(stderr,
+                 "usage: kx_test_browser PLUGIN.dll|--mime TYPE [--np-version N]\n");
     return 2;
   }
+  const bool byMime = std::wstring(argv[1]) == L"--mime";
+  const int firstOption = byMime ? 3 : 2;
   uint16_t version = 27;
-  for (int i = 2; i + 1 < argc; ++i)
+  for (int i = firstOption; i + 1 < argc; ++i)
     if (std::wstring(argv[i]) == L"--np-version") {
       std::string text;
       kx::wideToUtf8(argv[i + 1], text);
       version = static_cast<uint16_t>(kx::browser::parseNumber(text).value_or(27));
     }
+  std::wstring path = argv[1];
+  if (byMime) {
+    path = kx::browser::findRegisteredPlugin(HKEY_LOCAL_MACHINE, argv[2]);
+    if (path.empty()) {
+      std::fputs("error\t0\tfind\tno plug-in registered for the type\n", stdout);
+      return 3;
+    }
+  }
   kx::browser::Browser browser(version);
-  return browser.run(argv[1]);
+  return browser.run(path, byMime);
 }
