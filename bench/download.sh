@@ -53,12 +53,14 @@ done
 rm -f "$out"
 best() { printf '%s\n' "$@" | sort -g | head -1; }
 python3 - "$(du -m "$pkg" | cut -f1)" "$(best "${c[@]}")" "$(best "${w[@]}")" "$(best "${i[@]}")" \
-  "$(best "${fw[@]}")" "$(best "${fl[@]}")" <<'PY'
+  "$(best "${fw[@]}")" "$(best "${fl[@]}")" "$(best "${ff[@]}")" <<'PY'
 import sys
-mb, c, w, i, fw, fi = int(sys.argv[1]), *map(float, sys.argv[2:])
+mb, c, w, i, fw, fl, ff = int(sys.argv[1]), *map(float, sys.argv[2:])
 print(f"download of a {mb} MB package from nginx on 127.0.0.1, best of 3 (s):")
 print(f"  curl -o {c:.2f}  launcher (wine64 process) {w:.2f}  launcher downloadFile alone {i:.2f}")
-print(f"  bare WinINet loop (wine64 process) {fw:.2f}  its loop alone {fi:.2f}")
+print(f"  bare WinINet loop (wine64 process) {fw:.2f}  its loop alone {fl:.2f}"
+      f"  with the launcher's final FlushFileBuffers {ff:.2f}")
 print(f"  launcher/curl wall {w/c:.2f}  in-process {i/c:.2f}  (target: wall <= 1.50)")
-print(f"  launcher/bare WinINet wall {w/fw:.2f}  in-process {i/fi:.2f}  (target: <= 1.10)")
+print(f"  launcher/bare WinINet wall {w/fw:.2f}  in-process {i/fl:.2f}  (target: <= 1.10)")
+print(f"  launcher/bare WinINet with the same flush, in-process {i/ff:.2f}")
 PY
