@@ -10,7 +10,10 @@ packages=(cmake ninja-build g++ make file
   wine64 libz-mingw-w64-dev
   zlib1g-dev libminizip-dev libcjson-dev libgtest-dev libgmock-dev googletest
   nginx-light xvfb xauth osslsigncode openssl dpkg-dev curl unzip libarchive-tools python3
-  clang libclang-rt-14-dev)
+  clang libclang-rt-14-dev
+  chromium fonts-wqy-microhei)
+# The page tests run on Node and npm; a machine that already has a Node of its own keeps it.
+command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
 
 retry() {
   local n=0
