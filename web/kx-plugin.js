@@ -173,6 +173,10 @@
       if (!answer.ok) throw new TypeError(`${name}: ${answer.error || 'failed'}`);
       return answer.result;
     }
+    // The bridge creates the plug-in instance and gives it its window.
+    embed(mimeType) {
+      try { this.call('embed', mimeType, []); return true; } catch (e) { return false; }
+    }
     SetParams(text) { this.call('invoke', 'SetParams', [String(text)]); }
     OnScriptMessage(text) { this.call('invoke', 'OnScriptMessage', [String(text)]); }
     ReDraw() { this.call('invoke', 'ReDraw', []); }
@@ -218,8 +222,10 @@
         this.options.container.appendChild(object);
         this.element = object;
         this.plugin = object;
-        if (!KxGame.hasScriptableObject(object) && this.options.bridge)
-          this.plugin = new BridgePlugin(this.options.bridge);
+        if (!KxGame.hasScriptableObject(object) && this.options.bridge) {
+          const bridged = new BridgePlugin(this.options.bridge);
+          if (bridged.embed(MIME_TYPE)) this.plugin = bridged;
+        }
       }
       if (!KxGame.hasScriptableObject(this.plugin)) this.emit('pluginmissing');
       return this;

@@ -191,9 +191,9 @@ function fakeDocument() {
 }
 
 test('embedding without a plug-in reports it missing, with a bridge it uses the bridge', (t) => {
-  const saved = globalThis.document;
+  const saved = [globalThis.document, globalThis.XMLHttpRequest];
   globalThis.document = fakeDocument();
-  t.after(() => { globalThis.document = saved; });
+  t.after(() => { [globalThis.document, globalThis.XMLHttpRequest] = saved; });
   const container = { children: [], appendChild(c) { this.children.push(c); } };
 
   const alone = new Kx.KxGame({ container, params: { gameUpdateUrl: 'U' } });
@@ -215,12 +215,17 @@ test('embedding without a plug-in reports it missing, with a bridge it uses the 
       this.responseText = JSON.stringify({ ok: true, result: this.req.url.endsWith('/get') ? true : false });
     }
   }
+  globalThis.XMLHttpRequest = FakeXHR;
   const bridged = new Kx.KxGame({ container, params: { gameUpdateUrl: 'U' }, bridge: 'http://127.0.0.1:9/kx/' });
+  const bridgedMissing = [];
+  bridged.addEventListener('pluginmissing', () => bridgedMissing.push('pluginmissing'));
   bridged.embed();
-  bridged.plugin.XHR = FakeXHR;
+  assert.deepEqual(bridgedMissing, []);
   assert.equal(bridged.isRunning(), true);
   assert.equal(bridged.isPluginReady(), false);
   assert.deepEqual(sent, [
+    { method: 'POST', url: 'http://127.0.0.1:9/kx/embed', async: false,
+      body: { name: 'application/kxnpgameplugin', args: [] } },
     { method: 'POST', url: 'http://127.0.0.1:9/kx/get', async: false, body: { name: 'IsRunning', args: [] } },
     { method: 'POST', url: 'http://127.0.0.1:9/kx/invoke', async: false, body: { name: 'IsPluginReady', args: [] } },
   ]);

@@ -70,4 +70,10 @@ for pkg in cjson minizip; do
     retry apt-get source -qq "$pkg" >/dev/null 2>&1 || { echo "apt-get source $pkg failed" >&2; exit 1; }
   fi
 done
+# The page bridge's npm packages, exactly as locked.
+bridge="$here/tools/page_bridge"
+if [ ! -f "$bridge/node_modules/.package-lock.json" ] ||
+   [ "$bridge/package-lock.json" -nt "$bridge/node_modules/.package-lock.json" ]; then
+  (cd "$bridge" && retry npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+fi
 echo "dependencies ready"

@@ -1,7 +1,7 @@
 // kx_test_browser: hosts an NPAPI plug-in the way a browser does and plays
 // the page for a driver on stdin/stdout. The line protocol is in PROTOCOL.md.
 //
-//   kx_test_browser PLUGIN.dll [--np-version N]
+//   kx_test_browser PLUGIN.dll [--np-version N] [--page-urls]
 #include <windows.h>
 
 #include <cstdio>
@@ -44,7 +44,8 @@ struct Instance {
 
 class Browser {
  public:
-  explicit Browser(uint16_t npVersion) : npVersion_(npVersion), start_(GetTickCount()) {}
+  Browser(uint16_t npVersion, bool pageUrls)
+      : npVersion_(npVersion), start_(GetTickCount()), pageUrls_(pageUrls) {}
 
   int run(const std::wstring& pluginPath);
   void onLinesArrived() { drain(); }
@@ -92,6 +93,7 @@ class Browser {
   bool waiting_ = false;
   bool quitting_ = false;
   NPError getUrlResult_ = NPERR_NO_ERROR;
+  bool pageUrls_ = false;  // also print each page call's URL as sent
 };
 
 Browser* g_browser = nullptr;
@@ -222,6 +224,8 @@ NPError Browser::onGetURL(NPP npp, const char* url, const char* target) {
     emit({"url", name, tgt, url});
     return getUrlResult_;
   }
+  // A real page engine evaluates the URL itself (the page bridge does).
+  if (pageUrls_) emit({"pageurl", name, tgt, url});
   std::vector<std::string> fields{"page", name, tgt, call->function};
   fields.insert(fields.end(), call->args.begin(), call->args.end());
   emit(fields);
@@ -439,16 +443,19 @@ void Browser::execute(const std::vector<std::string>& f) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: kx_test_browser PLUGIN.dll [--np-version N]\n");
+    std::fprintf(stderr, "usage: kx_test_browser PLUGIN.dll [--np-version N] [--page-urls]\n");
     return 2;
   }
   uint16_t version = 27;
+  bool pageUrls = false;
+  for (int i = 2; i < argc; ++i)
+    if (std::wstring(argv[i]) == L"--page-urls") pageUrls = true;
   for (int i = 2; i + 1 < argc; ++i)
     if (std::wstring(argv[i]) == L"--np-version") {
       std::string text;
       kx::wideToUtf8(argv[i + 1], text);
       version = static_cast<uint16_t>(kx::browser::parseNumber(text).value_or(27));
     }
-  kx::browser::Browser browser(version);
+  kx::browser::Browser browser(version, pageUrls);
   return browser.run(argv[1]);
 }
