@@ -68,6 +68,7 @@ class TestBrowser extends EventEmitter {
     this.args = args;
     this.env = env;
     this.lines = [];
+    this.sent = [];  // every command, in order
     this.waiters = [];
     this.queue = Promise.resolve();
     this.exited = null;
@@ -129,6 +130,7 @@ class TestBrowser extends EventEmitter {
     const answer = fields[0] === 'wait' ? 'waited' : fields[0];
     const run = () => {
       const got = this.waitFor((f) => f[0] === answer || (f[0] === 'error' && f[2] === fields[0]), timeoutMs);
+      this.sent.push(fields);
       this.child.stdin.write(fields.map(escapeField).join('\t') + '\n');
       return got;
     };
@@ -137,15 +139,18 @@ class TestBrowser extends EventEmitter {
     return result;
   }
 
+  // Lines of |kind| without kind and time; commands of |kind| as sent.
   linesOf(kind) {
     return this.lines.filter((f) => f[0] === kind).map((f) => f.slice(2));
+  }
+  sentOf(kind) {
+    return this.sent.filter((f) => f[0] === kind).map((f) => f.slice(1));
   }
 
   async quit() {
     if (this.exited !== null) return this.exited;
-    const bye = this.request(['quit'], 30000).catch(() => null);
+    await this.request(['quit'], 30000).catch(() => null);
     this.child.stdin.end();
-    await bye;
     return this.exitedPromise;
   }
 
@@ -195,6 +200,16 @@ class PageBridge {
       .then(() => page.evaluate((u) => { location.href = u; }, url))
       .catch((e) => { this.deliveryError = e; });
     return this.delivery;
+  }
+
+  // Resolves once every page call the plug-in made so far has run in the page:
+  // javascript: URLs run in order, so a marker sent last runs last.
+  async settle(timeout = 30000) {
+    this.settles = (this.settles || 0) + 1;
+    const n = this.settles;
+    await this.browser.request(['sync', `settle${n}`]);
+    this.deliver(`javascript:void(window.kxSettled=${n})`);
+    await this.page.waitForFunction((k) => window.kxSettled === k, { timeout, polling: 20 }, n);
   }
 
   async handle(req, res) {

@@ -43,12 +43,52 @@ test('after onPluginReady the page sends SetParams, then OnPageLoaded', async (t
     ['OnScriptMessage', 'void'],
     ['OnScriptMessage', 'void'],
   ]);
-  const args = s.browser.linesOf('invoke').map((f) => f.slice(4));
-  assert.deepEqual(args.slice(1), [
-    [`s:gameUpdateUrl=${UPDATE_URL},extParam=srv7`],
-    ['s:eventType:OnPageLoaded'],
-    ['s:eventType:OnExtFunc,subType:GetJsVersionDone,hversion:1,midversion:0,lowversion:0,exploreInfo:Chromium'],
+  assert.deepEqual(s.browser.sentOf('invoke'), [
+    ['p1', 'IsPluginReady'],
+    ['p1', 'SetParams', `s:gameUpdateUrl=${UPDATE_URL},extParam=srv7`],
+    ['p1', 'OnScriptMessage', 's:eventType:OnPageLoaded'],
+    ['p1', 'OnScriptMessage',
+      's:eventType:OnExtFunc,subType:GetJsVersionDone,hversion:1,midversion:0,lowversion:0,exploreInfo:Chromium'],
   ]);
   assert.deepEqual(s.browser.linesOf('get'), [['p1', 'IsRunning', 'true', 'b:true']]);
+  assert.deepEqual(s.pageErrors, []);
+});
+
+// The probe build reports each page event back to the page as
+// kxProbe('event', NAME, FIELDS) through the product's page-call code.
+async function probeSession(t) {
+  const s = await openSession({
+    dll: process.env.KX_PROBE_DLL, launcher: SOME_FILE, query: { gameUpdateUrl: UPDATE_URL },
+    beforeLoad: (page) => page.evaluateOnNewDocument(() => {
+      window.probes = [];
+      window.kxProbe = (...args) => { window.probes.push(args); };
+    }),
+  });
+  t.after(() => s.close());
+  await until(s, () => window.probes.some((p) => p[1] === 'OnPageLoaded'));
+  return s;
+}
+
+async function loginEcho(s, code) {
+  await s.page.evaluate((c) => kxGame.login(c, '2'), code);
+  await s.bridge.settle();
+  return s.page.evaluate(() => window.probes.find((p) => p[1] === 'OnLogin'));
+}
+
+test('texts with quotes, backslashes, line breaks, U+2028 and </script> arrive unchanged and run nothing', async (t) => {
+  const s = await probeSession(t);
+  const code = 'it\'s "q" \\ a\\\\b\\x41\\u0041 \n2\r\n3 \u2028\u2029 </script><img src=x onerror=window.pwned=1> \'+(window.pwned=2)+\' 中文';
+  assert.deepEqual(await loginEcho(s, code), ['event', 'OnLogin', `clientType:2,code:${code},eventType:OnLogin,`]);
+  assert.equal(await s.page.evaluate(() => window.pwned), undefined);
+  assert.deepEqual(s.pageErrors, []);
+  assert.equal(s.bridge.deliveryError, undefined);
+});
+
+test('texts with "%" escapes and TAB arrive unchanged', {
+  todo: 'page calls leave "%" and TAB unescaped: a browser percent-decodes javascript: URLs and drops TABs',
+}, async (t) => {
+  const s = await probeSession(t);
+  const code = '100%41 a%27b \tend';
+  assert.deepEqual(await loginEcho(s, code), ['event', 'OnLogin', `clientType:2,code:${code},eventType:OnLogin,`]);
   assert.deepEqual(s.pageErrors, []);
 });
