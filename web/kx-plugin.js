@@ -204,6 +204,7 @@
       this.element = null;
       this.pluginReady = false;
       this.pageLoaded = false;
+      this.bridged = false;
     }
 
     emit(type, detail) {
@@ -224,7 +225,13 @@
         this.plugin = object;
         if (!KxGame.hasScriptableObject(object) && this.options.bridge) {
           const bridged = new BridgePlugin(this.options.bridge);
-          if (bridged.embed(MIME_TYPE)) this.plugin = bridged;
+          if (bridged.embed(MIME_TYPE)) {
+            // The game window lives with the bridged plug-in, not in this page.
+            object.remove();
+            this.element = null;
+            this.plugin = bridged;
+            this.bridged = true;
+          }
         }
       }
       if (!KxGame.hasScriptableObject(this.plugin)) this.emit('pluginmissing');

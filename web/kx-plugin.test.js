@@ -194,7 +194,10 @@ test('embedding without a plug-in reports it missing, with a bridge it uses the 
   const saved = [globalThis.document, globalThis.XMLHttpRequest];
   globalThis.document = fakeDocument();
   t.after(() => { [globalThis.document, globalThis.XMLHttpRequest] = saved; });
-  const container = { children: [], appendChild(c) { this.children.push(c); } };
+  const container = {
+    children: [],
+    appendChild(c) { this.children.push(c); c.remove = () => this.children.splice(this.children.indexOf(c), 1); },
+  };
 
   const alone = new Kx.KxGame({ container, params: { gameUpdateUrl: 'U' } });
   const missing = [];
@@ -221,6 +224,8 @@ test('embedding without a plug-in reports it missing, with a bridge it uses the 
   bridged.addEventListener('pluginmissing', () => bridgedMissing.push('pluginmissing'));
   bridged.embed();
   assert.deepEqual(bridgedMissing, []);
+  assert.equal(bridged.bridged, true);
+  assert.deepEqual(container.children, [container.children[0]], 'the bridged object is taken out again');
   assert.equal(bridged.isRunning(), true);
   assert.equal(bridged.isPluginReady(), false);
   assert.deepEqual(sent, [

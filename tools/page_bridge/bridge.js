@@ -257,7 +257,11 @@ class PageBridge {
   }
 
   close() {
-    return new Promise((resolve) => (this.server ? this.server.close(() => resolve()) : resolve()));
+    if (!this.server) return Promise.resolve();
+    // Kept-alive connections of a browser that stays open would hold close() up.
+    const closed = new Promise((resolve) => this.server.close(() => resolve()));
+    this.server.closeAllConnections();
+    return closed;
   }
 }
 
