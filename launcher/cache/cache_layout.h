@@ -4,6 +4,7 @@
 // Every path of the cache tree is built here from the fixed names, so no other
 // file spells them.
 
+#include <cstddef>
 #include <string>
 #include <utility>
 
@@ -24,6 +25,15 @@ inline constexpr wchar_t kFinDownloadName[] = L"findownload.dat";
 inline constexpr wchar_t kCheckInfoListName[] = L"checkinfo.lst";
 inline constexpr wchar_t kGameExeName[] = L"kxmain.exe";
 inline constexpr wchar_t kEngineDllName[] = L"kxmain.dll";
+
+// Relative to gameDir, in the order they are checked. With findownload.dat
+// only the first kCompletenessAfterPackage must exist, otherwise all of them.
+inline constexpr const wchar_t* kCompletenessList[] = {
+    kEngineDllName,         kGameExeName,           L"HashRes\\A4\\B5E22B", L"HashRes\\29\\98F231",
+    L"HashRes\\48\\02AFA8", L"HashRes\\2A\\0B96FE", L"HashRes\\49\\47FC7F", L"HashRes\\7F\\569D84",
+    L"HashRes\\1D\\17CF03", L"HashRes\\89\\A334F0",
+};
+inline constexpr size_t kCompletenessAfterPackage = 2;
 
 // From the cache root (WEB_KX_DIR_PATH).
 std::wstring gameDirOf(const std::wstring& cacheRoot);      // root\Kx

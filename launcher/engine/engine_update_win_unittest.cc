@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "launcher/util/file_util_win.h"
-#include "tests/engine/test_process_win.h"
-#include "tests/engine/test_tree_win.h"
+#include "tests/support/test_process_win.h"
+#include "tests/support/test_tree_win.h"
 
 namespace kx::launcher {
 namespace {

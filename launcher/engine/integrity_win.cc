@@ -15,12 +15,6 @@
 namespace kx::launcher {
 namespace {
 
-constexpr const wchar_t* kCompletenessList[] = {
-    kEngineDllName,         kGameExeName,           L"HashRes\\A4\\B5E22B", L"HashRes\\29\\98F231",
-    L"HashRes\\48\\02AFA8", L"HashRes\\2A\\0B96FE", L"HashRes\\49\\47FC7F", L"HashRes\\7F\\569D84",
-    L"HashRes\\1D\\17CF03", L"HashRes\\89\\A334F0",
-};
-
 bool isSnapshotName(const wchar_t* name) {
   return std::wcscmp(name, kEngineDllName) == 0 || std::wcscmp(name, kVersionIniName) == 0;
 }
@@ -43,7 +37,8 @@ void copySnapshot(const std::wstring& fromDir, const std::wstring& toDir) {
 
 bool checkEnginePath(const std::wstring& gameDir) {
   const GameDirLayout layout(gameDir);
-  const size_t count = fileExists(layout.finDownload()) ? 2 : std::size(kCompletenessList);
+  const size_t count = fileExists(layout.finDownload()) ? kCompletenessAfterPackage
+                                                       : std::size(kCompletenessList);
   for (size_t i = 0; i < count; ++i) {
     if (!fileExists(joinPath(gameDir, kCompletenessList[i]))) return false;
   }

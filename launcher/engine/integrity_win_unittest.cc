@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/util/file_util_win.h"
-#include "tests/engine/test_tree_win.h"
+#include "tests/support/test_tree_win.h"
 
 namespace kx::launcher {
 namespace {

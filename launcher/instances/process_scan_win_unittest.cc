@@ -8,7 +8,7 @@
 
 #include "launcher/util/file_util_win.h"
 #include "common/base/text.h"
-#include "tests/engine/test_process_win.h"
+#include "tests/support/test_process_win.h"
 
 namespace kx::launcher {
 namespace {

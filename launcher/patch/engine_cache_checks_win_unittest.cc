@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/engine/test_tree_win.h"
+#include "tests/support/test_tree_win.h"
 
 namespace kx::launcher {
 namespace {

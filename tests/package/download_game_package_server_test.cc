@@ -15,7 +15,7 @@
 #include "launcher/package/download_game_package_win.h"
 #include "launcher/package/zip_file_test_writer.h"
 #include "launcher/report/fake_report_platform.h"
-#include "tests/engine/test_tree_win.h"
+#include "tests/support/test_tree_win.h"
 #include "tests/servers/server_files.h"
 #include "tests/support/scripted_message_boxes.h"
 

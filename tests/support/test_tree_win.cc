@@ -1,4 +1,4 @@
-#include "tests/engine/test_tree_win.h"
+#include "tests/support/test_tree_win.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
-#ifndef KX_TESTS_ENGINE_TEST_TREE_WIN_H_
-#define KX_TESTS_ENGINE_TEST_TREE_WIN_H_
+#ifndef KX_TESTS_SUPPORT_TEST_TREE_WIN_H_
+#define KX_TESTS_SUPPORT_TEST_TREE_WIN_H_
 
 // Small file trees for tests: each test gets its own temp folder.
 
@@ -32,4 +32,4 @@ class TempTree {
 
 }  // namespace kx::test
 
-#endif  // KX_TESTS_ENGINE_TEST_TREE_WIN_H_
+#endif  // KX_TESTS_SUPPORT_TEST_TREE_WIN_H_
