@@ -41,6 +41,7 @@ dist: deps
 	@file dist/win32/* dist/win64/*
 
 demo: dist
+	bash tools/page_bridge/demo.sh
 
 bench:
 	@if ls bench/*.sh >/dev/null 2>&1; then for b in bench/*.sh; do bash "$$b" || exit 1; done; \

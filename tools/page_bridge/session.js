@@ -8,6 +8,7 @@ const path = require('node:path');
 const puppeteer = require('puppeteer-core');
 const { TestBrowser, PageBridge, winePath } = require('./bridge.js');
 
+
 const REPO = path.resolve(__dirname, '../..');
 const WINE = '/usr/lib/wine/wine64';
 const WINESERVER = fs.existsSync('/usr/lib/wine/wineserver64') ? '/usr/lib/wine/wineserver64' : '/usr/lib/wine/wineserver';
@@ -17,8 +18,50 @@ function wineDir() {
   return process.env.KX_WINE_DIR || path.join(REPO, 'build/win64/wine');
 }
 
+// The stand-in launcher, signed by the test PKI whose root this prefix trusts,
+// as the system folder's KXLaunch.exe; its script and log in the run folder.
+// ${GAME} in its script stands for the folder of the stand-in game client.
+function installChain(session, chain) {
+  const { runDir, system32, env } = session;
+  const pki = path.join(runDir, 'pki');
+  const made = spawnSync('bash', [path.join(REPO, 'tests/signing/make-pki.sh'), pki,
+    chain.launcher, process.env.KX_TRUST_ROOT], { env: { ...process.env, KX_WINE_DIR: runDir }, encoding: 'utf8' });
+  if (made.status !== 0) throw new Error(`test PKI: ${made.stderr}`);
+  fs.copyFileSync(path.join(pki, 'corvane.exe'), path.join(system32, 'KXLaunch.exe'));
+  const gameDir = path.join(runDir, 'game');
+  fs.mkdirSync(gameDir);
+  fs.copyFileSync(chain.game, path.join(gameDir, 'kxmain.exe'));
+  fs.writeFileSync(path.join(gameDir, 'kxmain.script'), chain.gameScript || '');
+  const script = path.join(runDir, 'KXLaunch.script');
+  fs.writeFileSync(script, chain.launcherScript.split('${GAME}').join(winePath(gameDir)));
+  env.KX_LAUNCHER_STANDIN_SCRIPT = winePath(script);
+  env.KX_LAUNCHER_STANDIN_LOG = winePath(path.join(runDir, 'launcher.log'));
+  session.logs = {
+    launcher: path.join(runDir, 'launcher.log'),
+    game: path.join(gameDir, 'kxmain.log'),
+  };
+}
+
+// Polls a condition outside the page (a log line, a file) until it holds.
+async function pollUntil(fn, timeoutMs = 30000, what = 'condition') {
+  const end = Date.now() + timeoutMs;
+  for (;;) {
+    const value = fn();
+    if (value) return value;
+    if (Date.now() > end) throw new Error(`timed out waiting for ${what}`);
+    await new Promise((r) => setTimeout(r, 50));
+  }
+}
+
+// Lines of a stand-in's log (none yet: empty).
+function readLog(file) {
+  return fs.existsSync(file) ? fs.readFileSync(file, 'utf8').split(/\r?\n/).filter(Boolean) : [];
+}
+
 // options: dll (plug-in path), launcher (a file to put in the system folder as
-// KXLaunch.exe, or none), query (extra page parameters), viewport.
+// KXLaunch.exe, or none), chain ({launcher, game, launcherScript, gameScript}:
+// signed stand-ins instead), query (extra page parameters), viewport,
+// beforeLoad(page).
 async function openSession(options) {
   const template = path.join(wineDir(), 'template');
   if (!fs.existsSync(path.join(template, '.kx-ready'))) throw new Error(`no Wine template at ${template}`);
@@ -35,6 +78,7 @@ async function openSession(options) {
   const session = { runDir, prefix, env, system32, consoleLines: [], pageErrors: [] };
   session.close = () => closeSession(session);
   try {
+    if (options.chain) installChain(session, options.chain);
     session.browser = new TestBrowser({
       command: WINE,
       args: [winePath(process.env.KX_TEST_BROWSER), winePath(options.dll), '--page-urls'],
@@ -74,7 +118,7 @@ async function closeSession(s) {
   }
   if (s.bridge) await s.bridge.close();
   spawnSync(WINESERVER, ['-k'], { env: s.env });
-  fs.rmSync(s.runDir, { recursive: true, force: true });
+  if (!s.keep) fs.rmSync(s.runDir, { recursive: true, force: true });
 }
 
 // Waits until the page shows a condition (no fixed sleeps); fn runs in the page.
@@ -88,4 +132,17 @@ function shotsDir() {
   return dir;
 }
 
-module.exports = { openSession, until, shotsDir, CHROMIUM_FLAGS, REPO };
+// Starts the message-box answerer inside the session's prefix: it waits for a
+// box of the test browser's process with |caption| and presses |press|.
+function answerBox(session, caption, press, timeoutMs = 20000) {
+  const pid = session.browser.lines.find((f) => f[0] === 'loaded')[5];
+  const child = require('node:child_process').spawn(WINE, [winePath(process.env.KX_BOX_ANSWERER),
+    '--timeout-ms', String(timeoutMs), '--pid', pid, '--caption', caption, '--press', press],
+  { env: session.env, stdio: ['ignore', 'pipe', 'pipe'] });
+  let out = '';
+  child.stdout.setEncoding('utf8');
+  child.stdout.on('data', (d) => { out += d; });
+  return new Promise((resolve) => child.on('exit', (code) => resolve({ code, out })));
+}
+
+module.exports = { openSession, until, pollUntil, shotsDir, readLog, answerBox, winePath, CHROMIUM_FLAGS, REPO };

@@ -1,0 +1,57 @@
+'use strict';
+// The whole chain seen from the page (chain.js): the launch, the login, the
+// game's texts and a repair.
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const { until, pollUntil, readLog, answerBox, shotsDir } = require('./session.js');
+const { UPDATE_URL, NASTY_TEXTS, inOrder, chainSession, captureMoments } = require('./chain.js');
+
+test('a launch seen from the page: phases to 100, status texts in order, the game area, login to the game', async (t) => {
+  const s = await chainSession();
+  t.after(() => s.close());
+  await captureMoments(s, shotsDir(), 'chain');
+
+  const seen = await s.page.evaluate(() => window.seen);
+  assert.ok(inOrder(seen.status, ['游戏插件已就绪', '正在准备游戏目录…', '已获取更新列表', '开始下载游戏资源…',
+    '正在下载游戏资源…', '正在解压游戏资源…', '游戏资源校验完成', '正在启动游戏…', '游戏已就绪']),
+  JSON.stringify(seen.status));
+  // Each phase's start, then 100 when the game reports its window.
+  assert.ok(inOrder(seen.percent, ['1%', '3%', '6%', '8%', '22%', '53%', '60%', '90%', '95%', '100%']),
+    JSON.stringify(seen.percent));
+  assert.equal(seen.percent[seen.percent.length - 1], '100%');
+  assert.equal(await s.page.$eval('#unzip', (e) => e.textContent), '');
+
+  const pid = s.browser.lines.find((f) => f[0] === 'loaded')[5];
+  assert.deepEqual(readLog(s.logs.launcher).filter((l) => l.startsWith('mode ')).map((l) => l.replace(/hOcxWnd=-?\d+/, 'hOcxWnd=H')),
+    [`mode normal hOcxWnd=H browserPid=${pid} width=960 height=640 url=${UPDATE_URL}`]);
+
+  // The login button reaches the game client as its 0x2101 notice, kind 1.
+  await s.page.click('#login-button');
+  const notices = await pollUntil(() => {
+    const got = readLog(s.logs.game).filter((l) => l.includes('0x2101'));
+    return got.length ? got : null;
+  }, 20000, 'the 0x2101 notice');
+  assert.match(notices[0], /^recv wParam=\d+ 0x2101 CD_SDK_NOTIFY kind=1 text="code1 2" cbData=\d+$/);
+  assert.equal(notices.length, 1);
+
+  // The game's texts arrive in the page unchanged and run nothing.
+  await until(s, (n) => document.querySelectorAll('#messages li').length >= n, NASTY_TEXTS.length);
+  assert.deepEqual(await s.page.$$eval('#messages li', (li) => li.map((e) => e.textContent)), NASTY_TEXTS);
+  assert.equal(await s.page.evaluate(() => window.pwned), undefined);
+  assert.deepEqual(s.pageErrors, []);
+});
+
+test('a repair from the page ends the run and starts the repair launch', async (t) => {
+  const s = await chainSession();
+  t.after(() => s.close());
+  await until(s, () => document.getElementById('game-area').classList.contains('shown'), null, 60000);
+
+  const answered = answerBox(s, 'Vantorra手游网页版', 'ok');
+  await s.page.click('#repair-button');
+  const box = await answered;
+  assert.equal(box.code, 0, box.out);
+  assert.match(box.out, /游戏修复功能将删除本地客户端文件并自动重新进行下载，确定要进行游戏修复吗？/);
+  const modes = () => readLog(s.logs.launcher).filter((l) => l.startsWith('mode ')).map((l) => l.split(' ')[1]);
+  await pollUntil(() => modes().length >= 2, 30000, 'the repair launch');
+  assert.deepEqual(modes(), ['normal', 'repair']);
+});
