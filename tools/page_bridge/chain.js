@@ -54,14 +54,27 @@ const GAME_SCRIPT = [
 function observeStatus(page) {
   return page.evaluateOnNewDocument(() => {
     window.seen = { status: [], percent: [] };
-    document.addEventListener('DOMContentLoaded', () => {
-      const watch = (id, list) => {
-        const el = document.getElementById(id);
-        const note = () => { if (list[list.length - 1] !== el.textContent) list.push(el.textContent); };
-        new MutationObserver(note).observe(el, { childList: true, characterData: true, subtree: true });
-      };
-      watch('status', window.seen.status);
-      watch('progress-text', window.seen.percent);
+    // The page library loads after the page's markup and before anything can
+    // change it: start watching when it arrives.
+    let lib;
+    Object.defineProperty(window, 'KxPlugin', {
+      configurable: true,
+      get: () => lib,
+      set: (v) => {
+        lib = v;
+        const watch = (id, list) => {
+          const el = document.getElementById(id);
+          // Every text set, also several within one task: each is a new text node.
+          const note = (records) => {
+            for (const r of records) {
+              for (const n of r.addedNodes) if (list[list.length - 1] !== n.textContent) list.push(n.textContent);
+            }
+          };
+          new MutationObserver(note).observe(el, { childList: true });
+        };
+        watch('status', window.seen.status);
+        watch('progress-text', window.seen.percent);
+      },
     });
   });
 }

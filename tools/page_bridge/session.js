@@ -32,9 +32,9 @@ function installChain(session, chain) {
   fs.mkdirSync(gameDir);
   fs.copyFileSync(chain.game, path.join(gameDir, 'kxmain.exe'));
   fs.writeFileSync(path.join(gameDir, 'kxmain.script'), chain.gameScript || '');
-  const script = path.join(runDir, 'KXLaunch.script');
-  fs.writeFileSync(script, chain.launcherScript.split('${GAME}').join(winePath(gameDir)));
-  env.KX_LAUNCHER_STANDIN_SCRIPT = winePath(script);
+  // The variable holds the script itself, its commands joined by ";".
+  env.KX_LAUNCHER_STANDIN_SCRIPT = chain.launcherScript.split('${GAME}').join(winePath(gameDir))
+    .split('\n').filter(Boolean).join(';');
   env.KX_LAUNCHER_STANDIN_LOG = winePath(path.join(runDir, 'launcher.log'));
   session.logs = {
     launcher: path.join(runDir, 'launcher.log'),
