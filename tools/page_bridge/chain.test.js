@@ -41,17 +41,30 @@ test('a launch seen from the page: phases to 100, status texts in order, the gam
   assert.deepEqual(s.pageErrors, []);
 });
 
-test('a repair from the page ends the run and starts the repair launch', async (t) => {
-  const s = await chainSession();
-  t.after(() => s.close());
-  await until(s, () => document.getElementById('game-area').classList.contains('shown'), null, 60000);
+test('a repair from the page ends the run and starts the chosen repair launch', async (t) => {
+  const QUESTION = '游戏修复功能将删除本地客户端文件并自动重新进行下载，确定要进行游戏修复吗？';
+  const cases = [
+    // [clear-patch choice, box caption, button, text of a message box, launch mode];
+    // the choice dialog is told by its caption ("清除补丁" is button 1, "重装游戏" 6).
+    [false, 'Vantorra手游网页版', 'ok', QUESTION, 'repair'],
+    [true, '《Vantorra》手游网页版', '1', null, 'clearpatch'],
+    [true, '《Vantorra》手游网页版', '6', null, 'repair'],
+  ];
+  for (const [choice, caption, press, shown, mode] of cases) {
+    const s = await chainSession();
+    t.after(() => s.close());
+    await until(s, () => document.getElementById('game-area').classList.contains('shown'), null, 60000);
 
-  const answered = answerBox(s, 'Vantorra手游网页版', 'ok');
-  await s.page.click('#repair-button');
-  const box = await answered;
-  assert.equal(box.code, 0, box.out);
-  assert.match(box.out, /游戏修复功能将删除本地客户端文件并自动重新进行下载，确定要进行游戏修复吗？/);
-  const modes = () => readLog(s.logs.launcher).filter((l) => l.startsWith('mode ')).map((l) => l.split(' ')[1]);
-  await pollUntil(() => modes().length >= 2, 30000, 'the repair launch');
-  assert.deepEqual(modes(), ['normal', 'repair']);
+    const answered = answerBox(s, caption, press);
+    if (choice !== await s.page.$eval('#clear-patch-choice', (e) => e.checked)) await s.page.click('#clear-patch-choice');
+    await s.page.click('#repair-button');
+    const box = await answered;
+    assert.equal(box.code, 0, `${caption} ${press}: ${box.out}`);
+    assert.ok(box.out.includes(`caption=${caption}`), box.out);
+    if (shown) assert.ok(box.out.includes(`text=${shown}`), box.out);
+    const modes = () => readLog(s.logs.launcher).filter((l) => l.startsWith('mode ')).map((l) => l.split(' ')[1]);
+    await pollUntil(() => modes().length >= 2, 30000, `the ${mode} launch`);
+    assert.deepEqual(modes(), ['normal', mode]);
+    await s.close();
+  }
 });
