@@ -28,37 +28,11 @@ test('without the launcher the page says so and starts nothing', async (t) => {
   assert.deepEqual(s.pageErrors, []);
 });
 
-test('after onPluginReady the page sends SetParams, then OnPageLoaded', async (t) => {
-  const s = await openSession({
-    dll: process.env.KX_PLUGIN_DLL, launcher: SOME_FILE,
-    query: { gameUpdateUrl: UPDATE_URL, extParam: 'srv7' },
-  });
-  t.after(() => s.close());
-  await until(s, () => document.getElementById('status').textContent === '游戏插件已就绪');
-  assert.equal(await s.page.evaluate(() => kxGame.isRunning()), true);
-  assert.equal(await s.page.$eval('#notice', (e) => e.classList.contains('shown')), false);
-  assert.deepEqual(invokes(s), [
-    ['IsPluginReady', 'b:true'],
-    ['SetParams', 'void'],
-    ['OnScriptMessage', 'void'],
-    ['OnScriptMessage', 'void'],
-  ]);
-  assert.deepEqual(s.browser.sentOf('invoke'), [
-    ['p1', 'IsPluginReady'],
-    ['p1', 'SetParams', `s:gameUpdateUrl=${UPDATE_URL},extParam=srv7`],
-    ['p1', 'OnScriptMessage', 's:eventType:OnPageLoaded'],
-    ['p1', 'OnScriptMessage',
-      's:eventType:OnExtFunc,subType:GetJsVersionDone,hversion:1,midversion:0,lowversion:0,exploreInfo:Chromium'],
-  ]);
-  assert.deepEqual(s.browser.linesOf('get'), [['p1', 'IsRunning', 'true', 'b:true']]);
-  assert.deepEqual(s.pageErrors, []);
-});
-
 // The probe build reports each page event back to the page as
 // kxProbe('event', NAME, FIELDS) through the product's page-call code.
-async function probeSession(t) {
+async function probeSession(t, query) {
   const s = await openSession({
-    dll: process.env.KX_PROBE_DLL, launcher: SOME_FILE, query: { gameUpdateUrl: UPDATE_URL },
+    dll: process.env.KX_PROBE_DLL, launcher: SOME_FILE, query: { gameUpdateUrl: UPDATE_URL, ...query },
     beforeLoad: (page) => page.evaluateOnNewDocument(() => {
       window.probes = [];
       window.kxProbe = (...args) => { window.probes.push(args); };
@@ -68,6 +42,31 @@ async function probeSession(t) {
   await until(s, () => window.probes.some((p) => p[1] === 'OnPageLoaded'));
   return s;
 }
+
+test('after onPluginReady the page sends SetParams, then OnPageLoaded', async (t) => {
+  const s = await probeSession(t, { extParam: 'srv7' });
+  await until(s, () => document.getElementById('status').textContent === '游戏插件已就绪');
+  assert.equal(await s.page.evaluate(() => kxGame.isRunning()), true);
+  assert.equal(await s.page.$eval('#notice', (e) => e.classList.contains('shown')), false);
+  assert.deepEqual(s.browser.sentOf('invoke'), [
+    ['p1', 'IsPluginReady'],
+    ['p1', 'SetParams', `s:gameUpdateUrl=${UPDATE_URL},extParam=srv7`],
+    ['p1', 'OnScriptMessage', 's:eventType:OnPageLoaded'],
+    ['p1', 'OnScriptMessage',
+      's:eventType:OnExtFunc,subType:GetJsVersionDone,hversion:1,midversion:0,lowversion:0,exploreInfo:Chromium'],
+  ]);
+  assert.deepEqual(invokes(s), [
+    ['IsPluginReady', 'b:true'], ['SetParams', 'void'], ['OnScriptMessage', 'void'], ['OnScriptMessage', 'void'],
+  ]);
+  assert.deepEqual(s.browser.linesOf('get'), [['p1', 'IsRunning', 'true', 'b:true']]);
+  // What reached the plug-in's helper, in this order.
+  const probes = await s.page.evaluate(() => window.probes.filter((p) => p[0] === 'setParams' || p[0] === 'event'));
+  assert.deepEqual(probes, [
+    ['setParams', '63', `gameUpdateUrl=${UPDATE_URL},extParam=srv7`],
+    ['event', 'OnPageLoaded', 'eventType:OnPageLoaded,'],
+  ]);
+  assert.deepEqual(s.pageErrors, []);
+});
 
 async function loginEcho(s, code) {
   await s.page.evaluate((c) => kxGame.login(c, '2'), code);
