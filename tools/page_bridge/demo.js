@@ -10,9 +10,8 @@ async function main() {
   const s = await chainSession();
   let last = '';
   const report = async () => {
-    const now = await s.page.evaluate(() => `${document.getElementById('progress-text').textContent} ` +
-      `${document.getElementById('status').textContent} ${document.getElementById('speed').textContent} ` +
-      `${document.getElementById('unzip').textContent}`.trim()).catch(() => last);
+    const now = await s.page.evaluate(() => ['progress-text', 'status', 'speed', 'unzip']
+      .map((id) => document.getElementById(id).textContent).filter(Boolean).join(' ')).catch(() => last);
     if (now !== last) console.log(`page: ${now}`);
     last = now;
   };

@@ -12,7 +12,7 @@ if [ ! -f "$KX_WINE_DIR/template/.kx-ready" ]; then
   tests/wine/wine-prefix.sh up "$KX_WINE_DIR" >/dev/null
   tests/wine/wine-prefix.sh down "$KX_WINE_DIR" >/dev/null
 fi
-b=build/win64
+b="$repo/build/win64"
 export KX_PLUGIN_DLL=$b/plugin/NPKXGamePlugin.dll KX_TEST_BROWSER=$b/tools/test_browser/kx_test_browser.exe \
   KX_LAUNCHER_STANDIN=$b/tools/launcher_standin/KXLaunch.exe KX_GAME_STANDIN=$b/tools/game_standin/kxmain.exe \
   KX_TRUST_ROOT=$b/tools/trust_root/trust_root.exe KX_BOX_ANSWERER=$b/tools/box_answerer/kx_box_answerer.exe \

@@ -25,7 +25,7 @@ function installChain(session, chain) {
   const { runDir, system32, env } = session;
   const pki = path.join(runDir, 'pki');
   const made = spawnSync('bash', [path.join(REPO, 'tests/signing/make-pki.sh'), pki,
-    chain.launcher, process.env.KX_TRUST_ROOT], { env: { ...process.env, KX_WINE_DIR: runDir }, encoding: 'utf8' });
+    path.resolve(chain.launcher), path.resolve(process.env.KX_TRUST_ROOT)], { env: { ...process.env, KX_WINE_DIR: runDir }, encoding: 'utf8' });
   if (made.status !== 0) throw new Error(`test PKI: ${made.stderr}`);
   fs.copyFileSync(path.join(pki, 'corvane.exe'), path.join(system32, 'KXLaunch.exe'));
   const gameDir = path.join(runDir, 'game');
