@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 
 #include "common/protocol/copy_data.h"
 #include "common/protocol/wire.h"
@@ -140,6 +142,99 @@ TEST(Payloads, DecodedValues) {
   auto s = decodeDownloadSpeed(speed.data(), speed.size());
   ASSERT_TRUE(s);
   EXPECT_EQ(s->totalBytes, 300u);
+}
+
+// Every decoder against bytes written out by hand, with a different value in
+// every byte of every field, so a swapped field, a wrong offset or a wrong
+// width reads a wrong number.
+TEST(Payloads, DecodeFromExactBytes) {
+  const Bytes progress = {0x05, 0x03};
+  const auto p = decodeLaunchProgress(progress.data(), progress.size());
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->progress, 5u);
+  EXPECT_EQ(p->status, 3u);
+
+  const Bytes speed = {0x11, 0x12, 0x13, 0x14, 0x21, 0x22, 0x23, 0x24, 0x31, 0x32, 0x33, 0x84};
+  const auto s = decodeDownloadSpeed(speed.data(), speed.size());
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->downloadSpeed, 0x14131211u);
+  EXPECT_EQ(s->curBytesRead, 0x24232221u);
+  EXPECT_EQ(s->totalBytes, 0x84333231u);
+
+  const Bytes unzip = {0x41, 0x42, 0x43, 0x04, 0x51, 0x52, 0x53, 0x05};
+  const auto u = decodeUnzipProgress(unzip.data(), unzip.size());
+  ASSERT_TRUE(u);
+  EXPECT_EQ(u->curFiles, 0x04434241u);
+  EXPECT_EQ(u->totalFiles, 0x05535251u);
+
+  const Bytes relaunch = {0xC7};
+  const auto r = decodeGameRelaunch(relaunch.data(), relaunch.size());
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->switchMode, 0xC7u);
+
+  const Bytes info = {0x61, 0x62, 0x63, 0x64, 0x71, 0x72, 0x73, 0x04, 0xFE, 0xFF, 0xFF, 0xFF};
+  const auto i = decodeGameClientInfo(info.data(), info.size());
+  ASSERT_TRUE(i);
+  EXPECT_EQ(i->hGameWnd, 0x64636261u);
+  EXPECT_EQ(i->processId, 0x04737271u);
+  EXPECT_EQ(i->startStatus, -2);
+
+  // funcID is 16 bits; the two bytes after it are not read.
+  const Bytes call = {0x06, 0x00, 0xAA, 0xBB, 'x', 0, 0x2D, 0x4E, 0, 0};
+  const auto c = decodeGameSdkCall(call.data(), call.size());
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->funcID, 6u);
+  EXPECT_EQ(c->param, u"x\u4E2D");
+
+  const Bytes size = {0x81, 0x82, 0x83, 0x08, 0x91, 0x92, 0x93, 0x09, 0xA1, 0xA2, 0xA3, 0x0A};
+  const auto m = decodeGameMainSize(size.data(), size.size());
+  ASSERT_TRUE(m);
+  EXPECT_EQ(m->mainWidth, 0x08838281);
+  EXPECT_EQ(m->mainHeight, 0x09939291);
+  EXPECT_EQ(m->customSize, 0x0AA3A2A1);
+
+  // The length field, not the terminator, bounds the text.
+  const Bytes notify = {0x02, 0x00, 0x02, 0x00, 'a', 0, 'b', 0, 0, 0};
+  const auto n = decodeSdkNotify(notify.data(), notify.size());
+  ASSERT_TRUE(n);
+  EXPECT_EQ(n->kind, 2u);
+  EXPECT_EQ(n->text, u"ab");
+
+  const Bytes show = {0x01};
+  const auto sh = decodeShowGame(show.data(), show.size());
+  ASSERT_TRUE(sh);
+  EXPECT_EQ(sh->show, 1u);
+
+  const Bytes resize = {0xB1, 0xB2, 0xB3, 0x0B, 0xC1, 0xC2, 0xC3, 0xFC};
+  const auto rs = decodeResizeGame(resize.data(), resize.size());
+  ASSERT_TRUE(rs);
+  EXPECT_EQ(rs->width, 0x0BB3B2B1);
+  EXPECT_EQ(rs->height, static_cast<int32_t>(0xFCC3C2C1u));
+
+  const Bytes chat = {0xD1, 0xD2, 0xD3, 0x0D};
+  const auto ch = decodeChatButton(chat.data(), chat.size());
+  ASSERT_TRUE(ch);
+  EXPECT_EQ(ch->value, 0x0DD3D2D1);
+
+  Bytes browser(284, 0);
+  const uint8_t head[28] = {0x01, 0x02, 0x03, 0x04, 0x11, 0x12, 0x13, 0x14, 0x21, 0x22,
+                            0x23, 0x24, 1,    0,    0,    0,    19,   0,    0,    0,
+                            0,    0,    0,    0,    1,    0,    0,    0};
+  std::copy(std::begin(head), std::end(head), browser.begin());
+  browser[28] = 'C';
+  browser[30] = 'h';
+  const auto b = decodeBrowserInfo(browser.data(), browser.size());
+  ASSERT_TRUE(b);
+  EXPECT_EQ(b->hversion, 0x04030201);
+  EXPECT_EQ(b->midversion, 0x14131211);
+  EXPECT_EQ(b->lowversion, 0x24232221);
+  EXPECT_EQ(b->exploreInfo, u"Ch");
+
+  const Bytes quit = {0x01};
+  EXPECT_EQ(decodeQuitGame(quit.data(), quit.size()), std::optional<uint8_t>(1));
+
+  const Bytes msg = {'o', 0, 'k', 0, 0, 0, 'x', 0};
+  EXPECT_EQ(decodeLaunchMsgInfo(msg.data(), msg.size()), std::optional<std::u16string>(u"ok"));
 }
 
 TEST(Payloads, TextsEndAtTerminatorOrAtCbData) {

@@ -50,6 +50,10 @@ const Case kCases[] = {
     {"corvane-ts.exe", true, 0, L"Corvane Network Co. Ltd.", true, true},
     {"corvane.exe", true, 0, L"Corvane Network Co. Ltd.", false, true},
     {"other.exe", true, 0, L"Other Games Ltd.", false, false},
+    // The caller pattern is the exact, case-sensitive subject.
+    {"lower.exe", true, 0, L"corvane network co. ltd.", false, false},
+    {"nodot.exe", true, 0, L"Corvane Network Co. Ltd", false, false},
+    {"longer.exe", true, 0, L"Corvane Network Co. Ltd. ", false, false},
     {"unsigned.exe", false, 0x800B0100, nullptr, false, false},
     {"tampered.exe", false, 0x80096010, nullptr, false, false},
 };
@@ -67,8 +71,9 @@ TEST(SignerInfoTest, Table) {
       EXPECT_STREQ(c.subject, info.subjectName);
       ASSERT_NE(nullptr, info.issuerName);
       EXPECT_STREQ(L"KX Test Root CA", info.issuerName);
-      // Wine decodes osslsigncode's ASCII program name as UTF-16: only presence is checked.
-      EXPECT_NE(nullptr, info.programName);
+      // osslsigncode writes the name as the ASCII choice of SpcString.
+      ASSERT_NE(nullptr, info.programName);
+      EXPECT_STREQ(L"KX Sample", info.programName);
       ASSERT_NE(nullptr, info.moreInfoLink);
       EXPECT_STREQ(L"https://corvane.example/info", info.moreInfoLink);
       ASSERT_NE(nullptr, info.serialNumber);
@@ -108,6 +113,33 @@ TEST(SignerInfoTest, TimestampIsTheSigningMomentInLocalTime) {
   long long diff = static_cast<long long>(a.QuadPart) - static_cast<long long>(b.QuadPart);
   EXPECT_LT(llabs(diff), 60LL * 10000000LL);
   freeSignerInfo(&info);
+}
+
+// Both files carry 2026-12-11 00:00:00 UTC (08:00 in Shanghai): corvane-st.exe
+// as its signed 1.2.840.113549.1.9.5 attribute and no time-stamp,
+// corvane-cs.exe in a 1.2.840.113549.1.9.6 counter-signature, which is a
+// time-stamp and wins over its own 9.5 attribute (the moment of signing).
+TEST(SignerInfoTest, SigningTimeFromAttributeAndFromCounterSignature) {
+  struct Case {
+    const char* file;
+    bool timestamp;
+  };
+  for (const Case& c : {Case{"corvane-st.exe", false}, Case{"corvane-cs.exe", true}}) {
+    SCOPED_TRACE(c.file);
+    SignerInfo info;
+    std::wstring path = pkiPath(c.file);
+    ASSERT_TRUE(verifyFileSignature(path.c_str(), &info));
+    EXPECT_EQ(info.hasTimestamp, c.timestamp);
+    const SYSTEMTIME& t = info.signingTime;
+    EXPECT_EQ(t.wYear, 2026);
+    EXPECT_EQ(t.wMonth, 12);
+    EXPECT_EQ(t.wDay, 11);
+    EXPECT_EQ(t.wHour, 8);
+    EXPECT_EQ(t.wMinute, 0);
+    EXPECT_EQ(t.wSecond, 0);
+    EXPECT_EQ(t.wMilliseconds, 0);
+    freeSignerInfo(&info);
+  }
 }
 
 TEST(SignerInfoTest, NtPrefixAndEmptyPaths) {

@@ -12,6 +12,9 @@
 #include <string.h>
 #include <wchar.h>
 
+#include <string>
+
+#include "common/signing/opus_info.h"
 #include "common/signing/timestamp_token.h"
 
 namespace kx {
@@ -103,7 +106,12 @@ void readProgramInfo(const CMSG_SIGNER_INFO& signer, SignerInfo* info) {
       buf.size() < sizeof(SPC_SP_OPUS_INFO))
     return;
   const auto* opus = static_cast<const SPC_SP_OPUS_INFO*>(buf.get());
-  info->programName = heapCopy(opus->pwszProgramName);
+  // Our own reading: the system decoder takes an ASCII name for UTF-16.
+  std::u16string name;
+  if (decodeOpusProgramName(attr->rgValue[0].pbData, attr->rgValue[0].cbData, name)) {
+    const std::wstring wide(name.begin(), name.end());  // UTF-16 code units either way
+    info->programName = heapCopy(wide.c_str());
+  }
   info->publisherLink = linkText(opus->pPublisherInfo);
   info->moreInfoLink = linkText(opus->pMoreInfo);
 }

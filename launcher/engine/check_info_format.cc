@@ -36,4 +36,30 @@ std::vector<CheckInfoEntry> parseCheckInfo(const std::wstring& text) {
   return entries;
 }
 
+std::string formatBackupRecord(const std::string& utf8Version,
+                               const std::vector<std::string>& utf8AddedNames) {
+  std::string out = utf8Version + "\r\n";
+  for (const std::string& name : utf8AddedNames) out += name + "\r\n";
+  return out;
+}
+
+BackupRecord parseBackupRecord(const std::wstring& text) {
+  BackupRecord record;
+  const std::vector<std::wstring> lines = splitString(text, L"\n");
+  if (lines.empty()) return record;
+  std::wstring version = lines[0];
+  trimLeft(version, L" \r");
+  trimRight(version, L" \r");
+  // Backups are only ever taken of a full version.
+  if (fullVersionOf(version).empty() || isSubVersion(version)) return record;
+  record.version = version;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    std::wstring name = lines[i];
+    trimLeft(name, L" \r");
+    trimRight(name, L" \r");
+    if (isSafeRelativeName(name)) record.addedNames.push_back(name);
+  }
+  return record;
+}
+
 }  // namespace kx::launcher

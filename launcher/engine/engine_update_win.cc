@@ -46,6 +46,29 @@ MoveResult moveFilesDetailed(EngineFileOps& ops, const std::wstring& sourceDir,
   return MoveResult::kDone;
 }
 
+// Removes whatever |folder| holds and creates it empty. A folder that is still
+// there after the removal (a link that cannot go, a locked file) is not reused.
+bool makeFreshFolder(const std::wstring& folder) {
+  if (!removeDirectoryTree(folder) && fileExists(folder)) return false;
+  return makeDirectories(folder, false);
+}
+
+std::vector<std::string> utf8Names(const std::vector<std::wstring>& names) {
+  std::vector<std::string> out;
+  for (const std::wstring& name : names) {
+    std::string utf8;
+    wideToUtf8(name, utf8);
+    out.push_back(utf8);
+  }
+  return out;
+}
+
+BackupRecord readBackupRecord(const std::wstring& path) {
+  std::wstring text;
+  if (!readTextFileUtf8(path, text)) return BackupRecord();
+  return parseBackupRecord(text);
+}
+
 bool canOpenExclusively(const std::wstring& path) {
   ScopedFileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -83,15 +106,9 @@ bool readVersionFile(const std::wstring& path, std::wstring& version,
 }
 
 bool writeVersionFile(const std::wstring& path, const std::wstring& version) {
-  ScopedFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
   std::string utf8;
   wideToUtf8(version, utf8);
-  const std::string bytes = formatVersionText(utf8);
-  DWORD written = 0;
-  return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
+  return writeFileFlushed(path, formatVersionText(utf8));
 }
 
 bool moveFiles(const std::wstring& sourceDir, const std::wstring& targetDir,
@@ -114,8 +131,7 @@ void EngineUpdater::sleep(uint32_t ms) const {
 bool EngineUpdater::copyEngineFiles(const std::wstring& sourceDir, const std::wstring& targetDir,
                                     const std::vector<std::wstring>& names) {
   const std::wstring scratch = GameDirLayout(gameDir_).backupTemp();
-  removeDirectoryTree(scratch);
-  if (!makeDirectories(scratch, false)) return false;
+  if (!makeFreshFolder(scratch)) return false;
 
   struct Touched {
     std::wstring name;
@@ -163,25 +179,45 @@ bool EngineUpdater::copyEngineFiles(const std::wstring& sourceDir, const std::ws
   return false;
 }
 
-bool EngineUpdater::backupEngineFiles(const std::vector<EngineEntry>& candidates) {
+bool EngineUpdater::backupEngineFiles(const std::vector<EngineEntry>& candidates,
+                                      const std::wstring& installedVersion) {
   const std::wstring backupDir = GameDirLayout(gameDir_).backup();
-  removeDirectoryTree(backupDir);
-  if (!makeDirectories(backupDir, false)) return false;
-  return backupFiles(namesOf(candidates), gameDir_, backupDir);
+  if (!makeFreshFolder(backupDir)) return false;
+  const std::vector<std::wstring> names = namesOf(candidates);
+  std::vector<std::wstring> added;
+  for (const std::wstring& name : names) {
+    if (!fileExists(joinPath(gameDir_, name))) added.push_back(name);
+  }
+  if (!backupFiles(names, gameDir_, backupDir)) return false;
+  std::string version;
+  wideToUtf8(installedVersion, version);
+  if (!writeFileFlushed(joinPath(backupDir, kBackupRecordName),
+                        formatBackupRecord(version, utf8Names(added)))) {
+    removeDirectoryTree(backupDir);
+    return false;
+  }
+  return true;
 }
 
-bool EngineUpdater::rollbackEngineFiles() {
+bool EngineUpdater::rollbackEngineFiles(std::wstring* restoredVersion) {
   const GameDirLayout layout(gameDir_);
   const std::wstring backupDir = layout.backup();
   std::vector<std::wstring> names;
   {
     CheckInfoList manifest(layout.backupManifest(), backupDir, CheckInfoList::Mode::kRead);
-    if (!manifest.verify()) return false;
+    // An empty manifest is a backup of no files: a sub-version that only adds.
+    if (!manifest.emptyFile() && !manifest.verify()) return false;
     names = manifest.names();
+  }
+  const BackupRecord record = readBackupRecord(joinPath(backupDir, kBackupRecordName));
+  // The installed files that step aside: the replaced ones and the added ones.
+  std::vector<std::wstring> aside = names;
+  for (const std::wstring& name : record.addedNames) {
+    if (fileExists(joinPath(gameDir_, name))) aside.push_back(name);
   }
 
   int waits = 0;
-  for (const std::wstring& name : names) {
+  for (const std::wstring& name : aside) {
     while (!canOpenExclusively(joinPath(gameDir_, name))) {
       if (waits == kLockedFileWaits) return false;
       ++waits;
@@ -190,10 +226,9 @@ bool EngineUpdater::rollbackEngineFiles() {
   }
 
   const std::wstring scratch = layout.backupTemp();
-  removeDirectoryTree(scratch);
-  if (!makeDirectories(scratch, false)) return false;
+  if (!makeFreshFolder(scratch)) return false;
 
-  switch (moveFilesDetailed(*ops_, gameDir_, scratch, names, true)) {
+  switch (moveFilesDetailed(*ops_, gameDir_, scratch, aside, true)) {
     case MoveResult::kDone:
       break;
     case MoveResult::kFailedUndone:
@@ -203,14 +238,15 @@ bool EngineUpdater::rollbackEngineFiles() {
       return false;  // installed files left in the scratch tree stay there
   }
   if (moveFilesDetailed(*ops_, backupDir, gameDir_, names, true) == MoveResult::kDone) {
-    removeDirectoryTree(scratch);
+    removeDirectoryTree(scratch);  // the added files go with it
     removeDirectoryTree(backupDir);
+    if (restoredVersion) *restoredVersion = record.version;
     return true;
   }
   // Put the installed files back, each one that can; whatever cannot go back
   // stays in scratch rather than being deleted with it.
   bool allBack = true;
-  for (const std::wstring& name : names) {
+  for (const std::wstring& name : aside) {
     const std::wstring saved = joinPath(scratch, name);
     if (!fileExists(saved)) continue;
     const std::wstring dst = joinPath(gameDir_, name);
@@ -242,25 +278,32 @@ bool EngineUpdater::checkEngineVersion(std::wstring& errorText) {
     errorText = kEngineListParseText;
     return false;
   }
+  // The version the files are at once any rollback is done: the candidates are
+  // chosen against it, or files of the rolled-back sub-version's own changes
+  // would stay at their older copies.
+  std::wstring baseVer = curVer;
   if (isSubVersion(curVer)) {
-    if (!rollbackEngineFiles()) {
+    std::wstring restored;
+    if (!rollbackEngineFiles(&restored)) {
       errorText = kEngineRollbackText;
       return false;
     }
-    // The files are the full version's again and Backup is gone: say so on
-    // disk, or a later failure would leave a sub-version number that no
+    // A backup of an older launcher does not say; it sat on X.Y.0.
+    baseVer = restored.empty() ? fullVersionOf(curVer) : restored;
+    // The files are the restored version's again and Backup is gone: say so
+    // on disk, or a later failure would leave a sub-version number that no
     // rollback can ever serve again.
-    writeVersionFile(layout.versionIni(), fullVersionOf(curVer));
+    writeVersionFile(layout.versionIni(), baseVer);
   }
 
-  const std::vector<EngineEntry> candidates = selectCandidates(entries, curVer);
+  const std::vector<EngineEntry> candidates = selectCandidates(entries, baseVer);
   if (!isSubVersion(realVer)) {
-    if (!copyEngineFiles(layout.pkres(), gameDir_, fullVersionCopyList(candidates, curVer))) {
+    if (!copyEngineFiles(layout.pkres(), gameDir_, fullVersionCopyList(candidates, baseVer))) {
       errorText = kEngineCopyText;
       return false;
     }
   } else {
-    if (!backupEngineFiles(candidates)) {
+    if (!backupEngineFiles(candidates, baseVer)) {
       errorText = kEngineBackupText;
       return false;
     }

@@ -58,10 +58,14 @@ class EngineUpdater {
   // backuptemp and all come back when any copy fails.
   bool copyEngineFiles(const std::wstring& sourceDir, const std::wstring& targetDir,
                        const std::vector<std::wstring>& names);
-  // Fresh Backup folder with copies of the existing files and the manifest.
-  bool backupEngineFiles(const std::vector<EngineEntry>& candidates);
-  // Puts the Backup files back in place of the installed ones.
-  bool rollbackEngineFiles();
+  // Fresh Backup folder with copies of the existing files, the manifest, and
+  // the record of |installedVersion| and of the names that do not exist yet.
+  bool backupEngineFiles(const std::vector<EngineEntry>& candidates,
+                         const std::wstring& installedVersion);
+  // Puts the Backup files back in place of the installed ones and removes the
+  // files the sub-version added. |restoredVersion| (may be null) gets the
+  // version the files are at now; empty when the backup does not say.
+  bool rollbackEngineFiles(std::wstring* restoredVersion = nullptr);
 
  private:
   void sleep(uint32_t ms) const;

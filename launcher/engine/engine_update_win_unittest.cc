@@ -42,6 +42,11 @@ FileTree with(FileTree tree, const FileTree& changes) {
   return tree;
 }
 
+FileTree without(FileTree tree, const std::vector<std::wstring>& names) {
+  for (const std::wstring& rel : names) tree.erase(rel);
+  return tree;
+}
+
 TEST(EngineUpdateTest, Table) {
   const FileTree pkresBefore = {{L"version.ini", "2.4.0\n"},
                                 {L"a.dll", "oldA"},
@@ -75,7 +80,42 @@ TEST(EngineUpdateTest, Table) {
                                {L"Documents\\pkres\\f4", "new4"},
                                {L"Documents\\pkres\\f5", "new5"}};
   const FileTree grownBackup = with(sub253Before, {{L"Backup\\kxmain.dll", "dll2500"}});
-  const FileTree emptyManifest = with(sub253Before, {{L"Backup\\checkinfo.lst", ""}});
+  // What this launcher leaves after a sub-version that only added res\new.pak.
+  const FileTree addOnly251 = {{L"version.ini", "2.5.1\r\n"},
+                               {L"other.dll", "o250"},
+                               {L"res\\new.pak", "pak"},
+                               {L"Backup\\checkinfo.lst", ""},
+                               {L"Backup\\backupinfo.lst", "2.5.0\r\nres\\new.pak\r\n"},
+                               {L"Documents\\subver\\version.ini", "2.5.2\nother.dll 2.5.2 x\n"},
+                               {L"Documents\\subver\\other.dll", "o252"}};
+  const FileTree addOnly251Installed = with(
+      without(addOnly251, {L"res\\new.pak"}),
+      {{L"other.dll", "o252"},
+       {L"Backup\\other.dll", "o250"},
+       {L"Backup\\checkinfo.lst", "other.dll 4\r\n"},
+       {L"Backup\\backupinfo.lst", "2.5.0\r\n"},
+       {L"version.ini", "2.5.2\r\n"}});
+  // The same from an older launcher: no record, so nothing is known to remove.
+  const FileTree addOnlyUnrecorded = without(addOnly251, {L"Backup\\backupinfo.lst"});
+  // A sub-version installed straight over 2.4.0: the record says so.
+  const FileTree over240 = {{L"version.ini", "2.5.2\r\n"},
+                            {L"kxmain.dll", "dll252"},
+                            {L"base.dll", "b240"},
+                            {L"other.dll", "o240"},
+                            {L"Backup\\kxmain.dll", "dll240"},
+                            {L"Backup\\checkinfo.lst", "kxmain.dll 6\r\n"},
+                            {L"Backup\\backupinfo.lst", "2.4.0\r\n"},
+                            {L"Documents\\subver\\version.ini",
+                             "2.5.3\nkxmain.dll 2.5.1 x\nbase.dll 2.5.0 x\nother.dll 2.5.3 x\n"},
+                            {L"Documents\\subver\\kxmain.dll", "dll252"},
+                            {L"Documents\\subver\\base.dll", "b250"},
+                            {L"Documents\\subver\\other.dll", "o253"}};
+  // A manifest that cannot be created: a folder of that name is in the way.
+  const FileTree manifestBlocked = {
+      {L"version.ini", "2.5.0\r\n"},
+      {L"checkinfo.lst\\part.dll", "p250"},
+      {L"Documents\\subver\\version.ini", "2.5.1\ncheckinfo.lst\\part.dll 2.5.1 x\n"},
+      {L"Documents\\subver\\checkinfo.lst\\part.dll", "p251"}};
 
   const UpdateCase cases[] = {
       {"no staged version.ini: nothing touched",
@@ -90,15 +130,33 @@ TEST(EngineUpdateTest, Table) {
                         {L"res\\new.pak", "pak"},
                         {L"Backup\\kxmain.dll", "dll250"},
                         {L"Backup\\checkinfo.lst", "kxmain.dll 6\r\n"},
+                        {L"Backup\\backupinfo.lst", "2.5.0\r\nres\\new.pak\r\n"},
                         {L"version.ini", "2.5.2\r\n"}})},
-      {"sub-version over sub-version: rollback, then entries above 2.5.2",
+      // kxmain.dll last changed in 2.5.1: after the rollback to 2.5.0 it must
+      // come over again, or the engine is half 2.5.0 and half 2.5.3.
+      {"sub-version over sub-version: rollback, then entries above the restored 2.5.0",
        sub253Before, true, L"",
-       with(sub253Before, {{L"kxmain.dll", "dll250"},
+       with(sub253Before, {{L"kxmain.dll", "dll252"},
                            {L"other.dll", "o253"},
-                           {L"Backup\\kxmain.dll", ""},  // erased below
+                           {L"Backup\\kxmain.dll", "dll250"},
                            {L"Backup\\other.dll", "o250"},
-                           {L"Backup\\checkinfo.lst", "other.dll 4\r\n"},
+                           {L"Backup\\checkinfo.lst", "kxmain.dll 6\r\nother.dll 4\r\n"},
+                           {L"Backup\\backupinfo.lst", "2.5.0\r\n"},
                            {L"version.ini", "2.5.3\r\n"}})},
+      {"restored version taken from the backup record, not assumed X.Y.0",
+       over240, true, L"",
+       with(over240, {{L"base.dll", "b250"},
+                      {L"other.dll", "o253"},
+                      {L"Backup\\base.dll", "b240"},
+                      {L"Backup\\other.dll", "o240"},
+                      {L"Backup\\checkinfo.lst", "kxmain.dll 6\r\nbase.dll 4\r\nother.dll 4\r\n"},
+                      {L"version.ini", "2.5.3\r\n"}})},
+      {"empty manifest: nothing to restore, the added file goes", addOnly251, true, L"",
+       addOnly251Installed},
+      {"empty manifest without a record: nothing to restore or remove", addOnlyUnrecorded, true,
+       L"", with(addOnly251Installed, {{L"res\\new.pak", "pak"}})},
+      {"manifest that cannot be written: backup fails, files as they were", manifestBlocked,
+       false, kEngineBackupText, manifestBlocked},
       {"byte-order mark version compares equal",
        with(pkresBefore, {{L"version.ini", "\xEF\xBB\xBF" "2.4.0\n"}}), true, L"",
        with(pkresBefore, {{L"version.ini", "\xEF\xBB\xBF" "2.4.0\n"}})},
@@ -111,17 +169,15 @@ TEST(EngineUpdateTest, Table) {
        fiveBefore},
       {"backup one byte longer than its manifest: rollback fails, Backup untouched",
        grownBackup, false, kEngineRollbackText, grownBackup},
-      {"empty manifest: rollback fails", emptyManifest, false, kEngineRollbackText,
-       emptyManifest},
+      {"manifest of no lines that is not empty: rollback fails",
+       with(sub253Before, {{L"Backup\\checkinfo.lst", "\r\n"}}), false, kEngineRollbackText,
+       with(sub253Before, {{L"Backup\\checkinfo.lst", "\r\n"}})},
   };
   for (const UpdateCase& c : cases) {
     SCOPED_TRACE(c.name);
     TempTree tree(L"engine");
     tree.writeAll(c.before);
-    FileTree expected = c.after;
-    if (std::string(c.name).find("rollback, then") != std::string::npos) {
-      expected.erase(L"Backup\\kxmain.dll");
-    }
+    const FileTree& expected = c.after;
     int sleeps = 0;
     EngineUpdater updater(tree.root(), [&](uint32_t) { ++sleeps; });
     std::wstring error;
@@ -131,6 +187,58 @@ TEST(EngineUpdateTest, Table) {
     EXPECT_EQ(after, expected) << "got:\n" << dump(after) << "want:\n" << dump(expected);
     EXPECT_FALSE(fileExists(tree.path(L"backuptemp")));
     EXPECT_EQ(sleeps, 0);
+  }
+}
+
+// Sub-versions one after another, each staged where the game client puts it:
+// one that only adds a file no longer blocks the next one, and the next one's
+// rollback takes the added file away again.
+TEST(EngineUpdateTest, SubVersionsInTurnIncludingOneThatOnlyAdds) {
+  struct Step {
+    const char* name;
+    FileTree subver;  // Documents\subver afterwards holds exactly these
+    FileTree after;   // the game directory without Documents
+  };
+  const Step steps[] = {
+      {"2.5.1 adds res\\new.pak",
+       {{L"version.ini", "2.5.1\nres\\new.pak 2.5.1 x\n"}, {L"res\\new.pak", "pak"}},
+       {{L"version.ini", "2.5.1\r\n"},
+        {L"kxmain.dll", "dll250"},
+        {L"res\\new.pak", "pak"},
+        {L"Backup\\checkinfo.lst", ""},
+        {L"Backup\\backupinfo.lst", "2.5.0\r\nres\\new.pak\r\n"}}},
+      {"2.5.2 changes kxmain.dll only",
+       {{L"version.ini", "2.5.2\nkxmain.dll 2.5.2 x\n"}, {L"kxmain.dll", "dll252"}},
+       {{L"version.ini", "2.5.2\r\n"},
+        {L"kxmain.dll", "dll252"},
+        {L"Backup\\kxmain.dll", "dll250"},
+        {L"Backup\\checkinfo.lst", "kxmain.dll 6\r\n"},
+        {L"Backup\\backupinfo.lst", "2.5.0\r\n"}}},
+      {"2.5.3 brings both",
+       {{L"version.ini", "2.5.3\nres\\new.pak 2.5.1 x\nkxmain.dll 2.5.3 x\n"},
+        {L"res\\new.pak", "pak"},
+        {L"kxmain.dll", "dll253"}},
+       {{L"version.ini", "2.5.3\r\n"},
+        {L"kxmain.dll", "dll253"},
+        {L"res\\new.pak", "pak"},
+        {L"Backup\\kxmain.dll", "dll250"},
+        {L"Backup\\checkinfo.lst", "kxmain.dll 6\r\n"},
+        {L"Backup\\backupinfo.lst", "2.5.0\r\nres\\new.pak\r\n"}}},
+  };
+  TempTree tree(L"engine_steps");
+  tree.writeAll({{L"version.ini", "2.5.0\r\n"}, {L"kxmain.dll", "dll250"}});
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    removeDirectoryTree(tree.path(L"Documents"));
+    FileTree staged;
+    for (const auto& [rel, bytes] : step.subver) staged[L"Documents\\subver\\" + rel] = bytes;
+    tree.writeAll(staged);
+    EngineUpdater updater(tree.root(), [](uint32_t) {});
+    std::wstring error;
+    EXPECT_TRUE(updater.checkEngineVersion(error));
+    EXPECT_EQ(error, L"");
+    const FileTree after = with(step.after, staged);
+    EXPECT_EQ(tree.read(), after) << "got:\n" << dump(tree.read()) << "want:\n" << dump(after);
   }
 }
 
@@ -230,6 +338,46 @@ TEST(EngineUpdateTest, RollbackWaitsForALockedFileWithOneCounter) {
       EXPECT_EQ(tree.read(), before);
     }
     EXPECT_FALSE(fileExists(tree.path(L"backuptemp")));
+  }
+}
+
+// Any open handle makes the rollback wait, however generously it shares; so
+// does one on a file the sub-version added, which the rollback removes.
+TEST(EngineUpdateTest, RollbackWaitsForEveryHolderOfAFileItMoves) {
+  struct Case {
+    const char* name;
+    const wchar_t* held;
+    DWORD share;
+  };
+  const Case cases[] = {
+      {"replaced file, shared for reading", L"b.dll", FILE_SHARE_READ},
+      {"replaced file, shared for reading and writing", L"b.dll",
+       FILE_SHARE_READ | FILE_SHARE_WRITE},
+      {"replaced file, shared for everything", L"b.dll",
+       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+      {"added file, shared for reading and writing", L"new.pak",
+       FILE_SHARE_READ | FILE_SHARE_WRITE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempTree tree(L"engine_holders");
+    tree.writeAll({{L"b.dll", "newB"}, {L"new.pak", "pak"},
+                   {L"Backup\\b.dll", "B"},
+                   {L"Backup\\checkinfo.lst", "b.dll 1\r\n"},
+                   {L"Backup\\backupinfo.lst", "2.5.0\r\nnew.pak\r\n"}});
+    HANDLE held = CreateFileW(tree.path(c.held).c_str(), GENERIC_READ, c.share, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    int sleeps = 0;
+    EngineUpdater updater(tree.root(), [&](uint32_t) {
+      if (++sleeps == 2) CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
+    });
+    std::wstring restored;
+    EXPECT_TRUE(updater.rollbackEngineFiles(&restored));
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    EXPECT_EQ(sleeps, 2);
+    EXPECT_EQ(restored, L"2.5.0");
+    EXPECT_EQ(tree.read(), (FileTree{{L"b.dll", "B"}}));
   }
 }
 

@@ -85,5 +85,30 @@ TEST(CheckInfoFormatTest, LinesAndParse) {
   }
 }
 
+TEST(BackupRecordTest, FormatAndParse) {
+  EXPECT_EQ(formatBackupRecord("2.4.0", {"res\\new.pak", "a.dll"}),
+            "2.4.0\r\nres\\new.pak\r\na.dll\r\n");
+  EXPECT_EQ(formatBackupRecord("2.5.0", {}), "2.5.0\r\n");
+  struct Case {
+    const char* name;
+    std::wstring text;
+    BackupRecord record;
+  };
+  const Case cases[] = {
+      {"as written", L"2.4.0\r\nres\\new.pak\r\na.dll\r\n", {L"2.4.0", {L"res\\new.pak", L"a.dll"}}},
+      {"no added names, no final line end", L"2.5.0", {L"2.5.0", {}}},
+      {"blank lines and spaces around", L"\n 2.5.0 \r\n\r\n b.dll \r\n", {L"2.5.0", {L"b.dll"}}},
+      {"names that could leave the folder are dropped",
+       L"2.5.0\r\n..\\x.dll\r\nC:\\y.dll\r\n\\z.dll\r\nok.dll\r\n", {L"2.5.0", {L"ok.dll"}}},
+      {"first line not three numbers: nothing known", L"2.5\r\na.dll\r\n", {L"", {}}},
+      {"first line a sub-version: nothing known", L"2.5.1\r\na.dll\r\n", {L"", {}}},
+      {"empty", L"", {L"", {}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(parseBackupRecord(c.text), c.record);
+  }
+}
+
 }  // namespace
 }  // namespace kx::launcher

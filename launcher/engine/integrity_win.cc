@@ -71,22 +71,20 @@ CheckInfoList::CheckInfoList(std::wstring listPath, std::wstring baseDir, Mode m
     : listPath_(std::move(listPath)), baseDir_(std::move(baseDir)), mode_(mode) {
   if (mode_ != Mode::kRead) return;
   std::wstring text;
-  if (readTextFileUtf8(listPath_, text)) entries_ = parseCheckInfo(text);
+  if (!readTextFileUtf8(listPath_, text)) return;
+  emptyFile_ = text.empty() && measureFileSize(listPath_) == 0;
+  entries_ = parseCheckInfo(text);
 }
 
-CheckInfoList::~CheckInfoList() {
-  if (mode_ != Mode::kWrite || discarded_) return;
+bool CheckInfoList::write() const {
+  if (mode_ != Mode::kWrite) return false;
   std::string bytes;
   for (const CheckInfoEntry& e : entries_) {
     std::string name;
     wideToUtf8(e.name, name);
     bytes += formatCheckInfoLine(name, e.size);
   }
-  ScopedFileHandle file(CreateFileW(listPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return;
-  DWORD written = 0;
-  WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  return writeFileFlushed(listPath_, bytes);
 }
 
 bool CheckInfoList::add(const std::wstring& name) {
@@ -127,10 +125,8 @@ bool backupFiles(const std::vector<std::wstring>& names, const std::wstring& fro
       break;
     }
   }
-  if (!ok) {
-    manifest.discard();
-    removeDirectoryTree(backupDir);
-  }
+  if (ok) ok = manifest.write();
+  if (!ok) removeDirectoryTree(backupDir);
   return ok;
 }
 

@@ -26,35 +26,39 @@ bool restoreEngineFromHashRes(const std::wstring& gameDir);
 int32_t measureFileSize(const std::wstring& path);
 
 // The manifest of a backup folder. Read mode loads the file at once (missing
-// or unreadable: empty); write mode writes it when the object goes away.
+// or unreadable: empty); write mode writes it only through write(), so that a
+// manifest that did not reach the disk is a failure somebody sees.
 class CheckInfoList {
  public:
   enum class Mode { kRead = 0, kWrite = 1 };
 
   CheckInfoList(std::wstring listPath, std::wstring baseDir, Mode mode);
-  ~CheckInfoList();
   CheckInfoList(const CheckInfoList&) = delete;
   CheckInfoList& operator=(const CheckInfoList&) = delete;
 
   // Write mode: records baseDir\name with its current size.
   bool add(const std::wstring& name);
+  // Write mode: creates or truncates the file, writes every line, flushes.
+  bool write() const;
   // Read mode: not empty, and every file still has its recorded size.
   bool verify() const;
+  // Read mode: the file was there and held no bytes at all, which is what a
+  // backup of no existing files writes.
+  bool emptyFile() const { return emptyFile_; }
   std::vector<std::wstring> names() const;
   const std::vector<CheckInfoEntry>& entries() const { return entries_; }
-  // Write mode: nothing is written when the object goes away.
-  void discard() { discarded_ = true; }
 
  private:
   std::wstring listPath_;
   std::wstring baseDir_;
   Mode mode_;
-  bool discarded_ = false;
+  bool emptyFile_ = false;
   std::vector<CheckInfoEntry> entries_;
 };
 
 // Copies the named files that exist from |fromDir| into |backupDir| and writes
-// backupDir\checkinfo.lst. On failure the backup folder is removed.
+// backupDir\checkinfo.lst (empty when none exists). On any failure, the
+// manifest's own included, the backup folder is removed.
 bool backupFiles(const std::vector<std::wstring>& names, const std::wstring& fromDir,
                  const std::wstring& backupDir);
 

@@ -91,7 +91,40 @@ TEST(EngineSnapshotTest, ExactNamesAndFilesOnly) {
   }
 }
 
-TEST(CheckInfoListTest, WriteOnCloseReadVerify) {
+// The names of |folder| in the order the file system lists them.
+std::vector<std::wstring> listingOrder(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*.*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return names;
+}
+
+// The first copy that fails ends the snapshot: the name listed after it is
+// not copied either. A folder in the way makes the copy fail.
+TEST(EngineSnapshotTest, StopsAtTheFirstFailedCopy) {
+  TempTree tree(L"snapshot_stop");
+  tree.writeAll({{L"kxmain.dll", "dll"}, {L"version.ini", "1.0.0\r\n"}});
+  std::vector<std::wstring> order;
+  for (const std::wstring& name : listingOrder(tree.root())) {
+    if (name == L"kxmain.dll" || name == L"version.ini") order.push_back(name);
+  }
+  ASSERT_EQ(order.size(), 2u);
+  ASSERT_TRUE(makeDirectories(tree.path(L"HashRes\\" + order[0]), false));
+  EXPECT_TRUE(saveEngineToHashRes(tree.root()));
+  EXPECT_FALSE(fileExists(tree.path(L"HashRes\\" + order[1])));
+  // With the first name out of the way both are copied.
+  ASSERT_TRUE(RemoveDirectoryW(tree.path(L"HashRes\\" + order[0]).c_str()));
+  EXPECT_TRUE(saveEngineToHashRes(tree.root()));
+  EXPECT_TRUE(fileExists(tree.path(L"HashRes\\" + order[1])));
+}
+
+TEST(CheckInfoListTest, WriteReadVerify) {
   TempTree tree(L"checkinfo");
   tree.writeAll({{L"a.dll", "abc"}, {L"sub\\b.dll", "12345"}});
   const std::wstring list = tree.path(L"checkinfo.lst");
@@ -102,13 +135,22 @@ TEST(CheckInfoListTest, WriteOnCloseReadVerify) {
     EXPECT_FALSE(manifest.add(L"missing.dll"));
     EXPECT_FALSE(manifest.verify());
     EXPECT_FALSE(fileExists(list));
+    EXPECT_TRUE(manifest.write());
   }
   EXPECT_EQ(tree.read().at(L"checkinfo.lst"), "a.dll 3\r\nsub\\b.dll 5\r\n");
+  // Only write() writes: a manifest that goes away unwritten leaves no file.
+  { CheckInfoList(tree.path(L"unwritten.lst"), tree.root(), CheckInfoList::Mode::kWrite); }
+  EXPECT_FALSE(fileExists(tree.path(L"unwritten.lst")));
+  // A file that cannot be created is a failed write.
+  EXPECT_FALSE(CheckInfoList(tree.path(L"no\\such\\checkinfo.lst"), tree.root(),
+                             CheckInfoList::Mode::kWrite).write());
   {
     CheckInfoList manifest(list, tree.root(), CheckInfoList::Mode::kRead);
     EXPECT_EQ(manifest.names(), (std::vector<std::wstring>{L"a.dll", L"sub\\b.dll"}));
     EXPECT_TRUE(manifest.verify());
+    EXPECT_FALSE(manifest.emptyFile());
     EXPECT_FALSE(manifest.add(L"a.dll"));
+    EXPECT_FALSE(manifest.write());
   }
   tree.write(L"a.dll", "abcd");
   EXPECT_FALSE(CheckInfoList(list, tree.root(), CheckInfoList::Mode::kRead).verify());
@@ -117,6 +159,25 @@ TEST(CheckInfoListTest, WriteOnCloseReadVerify) {
   tree.write(L"empty.lst", "");
   EXPECT_FALSE(
       CheckInfoList(tree.path(L"empty.lst"), tree.root(), CheckInfoList::Mode::kRead).verify());
+  // Empty means zero bytes: a line ending or a zero byte is not an empty file.
+  struct EmptyCase {
+    const char* bytes;
+    size_t size;
+    bool empty;
+  };
+  const EmptyCase emptyCases[] = {{"", 0, true}, {"\r\n", 2, false}, {"\0", 1, false}};
+  for (const EmptyCase& c : emptyCases) {
+    SCOPED_TRACE(c.size);
+    tree.write(L"e.lst", std::string(c.bytes, c.size));
+    EXPECT_EQ(CheckInfoList(tree.path(L"e.lst"), tree.root(), CheckInfoList::Mode::kRead)
+                  .emptyFile(), c.empty);
+  }
+  EXPECT_FALSE(
+      CheckInfoList(tree.path(L"none.lst"), tree.root(), CheckInfoList::Mode::kRead).emptyFile());
+  // A line for a file that is not there never verifies, not even with size 0.
+  tree.write(L"gone.lst", "gone.dll 0\r\n");
+  EXPECT_FALSE(
+      CheckInfoList(tree.path(L"gone.lst"), tree.root(), CheckInfoList::Mode::kRead).verify());
   // A name that points outside the folder never verifies, even if that file exists.
   tree.write(L"inner\\checkinfo.lst", "..\\a.dll 4\r\n");
   EXPECT_FALSE(CheckInfoList(tree.path(L"inner\\checkinfo.lst"), tree.path(L"inner"),
@@ -134,6 +195,22 @@ TEST(BackupFilesTest, CopiesExistingFilesAndWritesTheManifest) {
     EXPECT_EQ(t.at(L"Backup\\a.dll"), "abc");
     EXPECT_EQ(t.at(L"Backup\\res\\b.pak"), "12");
     EXPECT_EQ(t.at(L"Backup\\checkinfo.lst"), "a.dll 3\r\nres\\b.pak 2\r\n");
+  }
+  {
+    // None of the names exists: an empty manifest, the mark of a backup of nothing.
+    TempTree tree(L"backup_none");
+    tree.writeAll({{L"Kx\\a.dll", "abc"}});
+    ASSERT_TRUE(makeDirectories(tree.path(L"Backup"), false));
+    EXPECT_TRUE(backupFiles({L"new.dll"}, tree.path(L"Kx"), tree.path(L"Backup")));
+    EXPECT_EQ(tree.read(), (FileTree{{L"Kx\\a.dll", "abc"}, {L"Backup\\checkinfo.lst", ""}}));
+  }
+  {
+    // The manifest cannot be created (a folder of its name is in the way):
+    // the backup fails and is removed.
+    TempTree tree(L"backup_nolist");
+    tree.writeAll({{L"Kx\\checkinfo.lst\\a.dll", "abc"}});
+    EXPECT_FALSE(backupFiles({L"checkinfo.lst\\a.dll"}, tree.path(L"Kx"), tree.path(L"Backup")));
+    EXPECT_FALSE(fileExists(tree.path(L"Backup")));
   }
   {
     // A copy that fails removes the backup folder; no manifest is left.

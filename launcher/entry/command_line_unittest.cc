@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ParseLaunchCommandTest, ::testing::ValuesIn(kCas
 // Capacities: 127 characters for fields 1 and 6, 255 for field 7; one more
 // rejects the command line instead of cutting the token.
 TEST(ParseLaunchCommandCapacity, Field6) {
-  const std::wstring ok(kUrlCapacity, L'u');
+  const std::wstring ok(127, L'u');
   EXPECT_EQ(parseLaunchCommand(L"__KX_LAUNCH_NORMAL__ 1 2 3 4 " + ok).updateUrl, ok);
   EXPECT_EQ(parseLaunchCommand(L"__KX_LAUNCH_NORMAL__ 1 2 3 4 " + ok + L"u").mode,
             Mode::kRejected);
@@ -112,7 +112,7 @@ TEST(ParseLaunchCommandCapacity, Field6) {
 }
 
 TEST(ParseLaunchCommandCapacity, Field7) {
-  const std::wstring ok(kLastFieldCapacity, L'd');
+  const std::wstring ok(255, L'd');
   for (const std::wstring prefix :
        {L"__KX_LAUNCH_NORMAL__ 1 2 3 4 u ", L"__KX_SWITCH_LAUNCH__ 1 2 3 4 5 ",
         L"__KX_CLEAR_REPAIR__ 1 2 3 4 u ", L"__KX_CLEAR_PATCH__ 1 2 3 4 u "}) {
@@ -125,10 +125,10 @@ TEST(ParseLaunchCommandCapacity, Field7) {
 }
 
 TEST(ParseLaunchCommandCapacity, Field1) {
-  EXPECT_EQ(parseLaunchCommand(std::wstring(kModeTokenCapacity + 1, L'_') + L" 1 2 3 4 u").mode,
+  EXPECT_EQ(parseLaunchCommand(std::wstring(128, L'_') + L" 1 2 3 4 u").mode,
             Mode::kRejected);
   // A long field 1 that is no token is simply no form.
-  EXPECT_EQ(parseLaunchCommand(std::wstring(kModeTokenCapacity, L'_') + L" 1 2 3 4 u").mode,
+  EXPECT_EQ(parseLaunchCommand(std::wstring(127, L'_') + L" 1 2 3 4 u").mode,
             Mode::kRejected);
 }
 

@@ -29,7 +29,8 @@ class HttpDownloader {
   HttpDownloader(const HttpDownloader&) = delete;
   HttpDownloader& operator=(const HttpDownloader&) = delete;
 
-  // GET |url| as text; on failure |out| holds the reason.
+  // GET |url| as text; on failure |out| holds the reason. The body must be
+  // exactly its Content-Length, at most 1 MiB.
   bool fetchText(const std::wstring& url, std::wstring& out);
   // GET the request's URL into its local file, resuming at resumeOffset.
   bool downloadFile(const DownloadRequest& request);

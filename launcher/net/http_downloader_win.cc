@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "common/base/scoped_handle.h"
@@ -119,6 +120,9 @@ bool openRequest(const std::wstring& url, int32_t resumeOffset, uint32_t receive
   return true;
 }
 
+// A patch list is a few hundred bytes; anything near this is not one.
+constexpr int64_t kMaxTextBytes = 1024 * 1024;
+
 uint32_t tickSeconds() { return ::GetTickCount() / 1000; }
 
 bool writeAll(HANDLE file, const char* data, DWORD size) {
@@ -145,7 +149,17 @@ bool HttpDownloader::fetchText(const std::wstring& url, std::wstring& out) {
     out = r.failure;
     return false;
   }
-  out.clear();
+  // The declared length is what tells a whole patch list from one cut short.
+  if (r.contentLength < 0) {
+    out = L"Request Send Failed";
+    return false;
+  }
+  if (r.contentLength > kMaxTextBytes) {
+    out = L"Response Too Large";
+    return false;
+  }
+  std::wstring text;
+  int64_t received = 0;
   char buffer[2048 + 1];
   for (;;) {
     DWORD read = 0;
@@ -154,11 +168,21 @@ bool HttpDownloader::fetchText(const std::wstring& url, std::wstring& out) {
       return false;
     }
     if (read == 0) break;
+    received += read;
+    if (received > r.contentLength) {
+      out = L"Response Too Large";
+      return false;
+    }
     buffer[read] = '\0';
     std::wstring piece;
     ansiToWide(std::string(buffer), piece);  // a piece ends at its first zero byte
-    out += piece;
+    text += piece;
   }
+  if (received != r.contentLength) {
+    out = L"Response Truncated";
+    return false;
+  }
+  out = std::move(text);
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -53,7 +54,21 @@ bool makeDirectories(const std::wstring& path, bool lastIsFileName) {
   return createOneLevel(prefix + component);
 }
 
+namespace {
+
+// The link itself goes, whatever it leads to; never what is behind it.
+bool removeLink(const std::wstring& path, DWORD attrs) {
+  return (attrs & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str()) != 0
+                                            : DeleteFileW(path.c_str()) != 0;
+}
+
+}  // namespace
+
 bool removeDirectoryTree(const std::wstring& folder) {
+  const DWORD top = GetFileAttributesW(folder.c_str());
+  if (top != INVALID_FILE_ATTRIBUTES && (top & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return removeLink(folder, top);
+  }
   bool ok = true;
   WIN32_FIND_DATAW data;
   ScopedFindHandle find(FindFirstFileW((folder + L"\\*.*").c_str(), &data));
@@ -63,9 +78,10 @@ bool removeDirectoryTree(const std::wstring& folder) {
       if (name == L"." || name == L"..") continue;
       const std::wstring child = folder + L"\\" + name;
       const DWORD attrs = data.dwFileAttributes;
-      if (attrs & FILE_ATTRIBUTE_DIRECTORY) {
-        ok = (attrs & FILE_ATTRIBUTE_REPARSE_POINT) ? RemoveDirectoryW(child.c_str()) != 0
-                                                    : removeDirectoryTree(child);
+      if (attrs & FILE_ATTRIBUTE_REPARSE_POINT) {
+        ok = removeLink(child, attrs);
+      } else if (attrs & FILE_ATTRIBUTE_DIRECTORY) {
+        ok = removeDirectoryTree(child);
       } else {
         ok = DeleteFileW(child.c_str()) != 0;
       }
@@ -79,6 +95,20 @@ bool removeDirectoryTree(const std::wstring& folder) {
 bool fileExists(const std::wstring& path) {
   if (path.empty()) return false;
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool writeFileFlushed(const std::wstring& path, const std::string& bytes) {
+  ScopedFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD n = 0;
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+    if (!WriteFile(file.get(), bytes.data() + done, want, &n, nullptr) || n == 0) return false;
+    done += n;
+  }
+  return FlushFileBuffers(file.get()) != 0;
 }
 
 bool readTextFileUtf8(const std::wstring& path, std::wstring& out) {

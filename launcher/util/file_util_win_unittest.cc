@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "common/base/text.h"
 #include "common/base/text_convert_win.h"
@@ -74,6 +77,68 @@ TEST_F(FileUtilTest, RemoveDirectoryTreeStopsAtReadOnlyFile) {
   EXPECT_TRUE(removeDirectoryTree(root_ + L"\\ro"));
   EXPECT_FALSE(fileExists(root_ + L"\\ro"));
   EXPECT_FALSE(removeDirectoryTree(root_ + L"\\missing"));
+}
+
+std::wstring linksPath(const wchar_t* rel) {
+  const char* dir = std::getenv("KX_LINKS_DIR");
+  std::wstring out = dir ? std::wstring(dir, dir + std::strlen(dir)) : std::wstring();
+  for (wchar_t& c : out) {
+    if (c == L'/') c = L'\\';
+  }
+  return out + rel;
+}
+
+bool isLink(const std::wstring& path) {
+  const DWORD attrs = GetFileAttributesW(path.c_str());
+  return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A link at the folder or below it is removed as a link, never walked: the
+// folder it leads to keeps every file. (Wine cannot remove a folder link, so
+// there it stays and the result says so; Windows removes it.)
+TEST(RemoveDirectoryTreeLinkTest, LinkAtTheTopOrBelowIsNeverWalked) {
+  struct Case {
+    const wchar_t* folder;
+    const wchar_t* link;
+  };
+  const Case cases[] = {
+      {L"\\top", L"\\top"},
+      {L"\\tree", L"\\tree\\res\\link"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.link, c.link + std::wcslen(c.link)));
+    ASSERT_TRUE(isLink(linksPath(c.link)));
+    ASSERT_TRUE(fileExists(linksPath(c.link) + L"\\keep.txt"));  // it really leads outside
+
+    const bool removed = removeDirectoryTree(linksPath(c.folder));
+    EXPECT_EQ(removed, !fileExists(linksPath(c.folder)));
+    EXPECT_TRUE(fileExists(linksPath(L"\\outside\\keep.txt")));
+    EXPECT_TRUE(fileExists(linksPath(L"\\outside\\sub\\deep.txt")));
+  }
+}
+
+// The walk ends at its first failure: what is listed after it stays.
+TEST_F(FileUtilTest, RemoveDirectoryTreeStopsAtItsFirstFailure) {
+  const std::wstring folder = root_ + L"\\stop";
+  ASSERT_TRUE(makeDirectories(folder, false));
+  writeFile(folder + L"\\a.txt", "a");
+  writeFile(folder + L"\\b.txt", "b");
+  std::vector<std::wstring> order;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*.*").c_str(), &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  do {
+    if (data.cFileName[0] != L'.') order.push_back(data.cFileName);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  ASSERT_EQ(order.size(), 2u);
+  const std::wstring first = folder + L"\\" + order[0];
+  ASSERT_TRUE(SetFileAttributesW(first.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(removeDirectoryTree(folder));
+  EXPECT_TRUE(fileExists(first));
+  EXPECT_TRUE(fileExists(folder + L"\\" + order[1]));
+  ASSERT_TRUE(SetFileAttributesW(first.c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_TRUE(removeDirectoryTree(folder));
 }
 
 TEST_F(FileUtilTest, FileExists) {

@@ -28,6 +28,7 @@ std::string pattern(size_t n) {
 }
 
 std::wstring toWide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+std::string toNarrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
 
 class DownloaderTest : public ::testing::Test {
  protected:
@@ -118,6 +119,38 @@ TEST_F(DownloaderTest, FetchTextFailures) {
   EXPECT_TRUE(d.fetchText(baseUrl() + L"/ok/5000", out));
 }
 
+// The whole declared body or nothing: a list cut inside "#apkver 1.0.15" must
+// not pass for "#apkver 1.0.1". Sizes at the 1 MiB bound's exact edge.
+TEST_F(DownloaderTest, FetchTextTakesOnlyTheWholeDeclaredBody) {
+  struct Case {
+    const wchar_t* path;
+    bool ok;
+    const wchar_t* reason;  // on failure
+    size_t size;            // of the text on success
+  };
+  const Case cases[] = {
+      {L"/text/15", true, L"", 15},
+      {L"/textcut/15/13", false, L"Response Truncated", 0},
+      {L"/textcut/15/0", false, L"Response Truncated", 0},
+      {L"/textcut/1048576/1048575", false, L"Response Truncated", 0},
+      {L"/text/1048576", true, L"", 1048576},
+      {L"/text/1048577", false, L"Response Too Large", 0},
+  };
+  HttpDownloader d;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << toNarrow(c.path));
+    std::wstring out = L"stale";
+    EXPECT_EQ(d.fetchText(baseUrl() + c.path, out), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(out.size(), c.size);
+      EXPECT_EQ(out.substr(0, 15), L"#apkver 1.0.15\n");
+    } else {
+      EXPECT_EQ(out, c.reason);
+    }
+    EXPECT_FALSE(d.busy());
+  }
+}
+
 TEST_F(DownloaderTest, ResumeEdges) {
   HttpDownloader d;
   // Shorter local file than the offset: nothing goes on the wire.
@@ -137,8 +170,9 @@ TEST_F(DownloaderTest, ResumeEdges) {
   EXPECT_TRUE(d.downloadFile(request(L"/ok/100", 0)));
   EXPECT_EQ(fileBytes(), pattern(100));
 
-  // A ranged request answered 200: the file starts over with the whole body.
-  writeFile(std::string(300, 'x'));
+  // A ranged request answered 200: the file starts over with the whole body,
+  // and what lay beyond its end is cut off.
+  writeFile(std::string(1500, 'x'));
   EXPECT_TRUE(d.downloadFile(request(L"/range200/1000", 300)));
   EXPECT_EQ(fileBytes(), pattern(1000));
 
@@ -195,6 +229,54 @@ int recordReport(int reserved, int32_t context, const wchar_t*, uint32_t receive
   EXPECT_EQ(context, 77);
   g_reports->push_back({received, length});
   return 0;
+}
+
+// Both operations refuse while one runs, and the running one goes on.
+struct NestedCalls {
+  HttpDownloader* downloader = nullptr;
+  std::wstring url;
+  std::wstring localPath;
+  int calls = 0;
+  bool fetchResult = true;
+  std::wstring fetchReason;
+  bool downloadResult = true;
+};
+NestedCalls* g_nested = nullptr;
+
+int callDuringReport(int, int32_t, const wchar_t*, uint32_t, int32_t) {
+  NestedCalls& n = *g_nested;
+  if (n.calls++ > 0) return 0;
+  std::wstring out;
+  n.fetchResult = n.downloader->fetchText(n.url + L"/text/15", out);
+  n.fetchReason = out;
+  DownloadRequest q;
+  q.url = n.url + L"/ok/100";
+  q.localPath = n.localPath;
+  n.downloadResult = n.downloader->downloadFile(q);
+  return 0;
+}
+
+TEST_F(DownloaderTest, BusyRefusesBothOperationsDuringATransfer) {
+  HttpDownloader d;
+  NestedCalls nested;
+  nested.downloader = &d;
+  nested.url = baseUrl();
+  nested.localPath = folder_ + L"\\nested.temp";
+  g_nested = &nested;
+  ::DeleteFileA(hostPath("requests.log").c_str());
+  DownloadRequest q = request(L"/ok/100000", 0);
+  q.progressCallback = callDuringReport;
+  ASSERT_TRUE(d.downloadFile(q));
+  g_nested = nullptr;
+  EXPECT_GT(nested.calls, 0);
+  EXPECT_FALSE(nested.fetchResult);
+  EXPECT_EQ(nested.fetchReason, L"m_Downloading is busy");
+  EXPECT_FALSE(nested.downloadResult);
+  EXPECT_EQ(::GetFileAttributesW(nested.localPath.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(fileBytes(), pattern(100000));
+  // Neither refused call reached the server.
+  EXPECT_EQ(readAll(hostPath("requests.log")), "GET /ok/100000 HTTP/1.1\n");
+  EXPECT_FALSE(d.busy());
 }
 
 TEST_F(DownloaderTest, ReportsFollowTimeAndSixteenthRule) {

@@ -78,6 +78,12 @@ def handle(conn, folder):
             else:
                 reply(conn, status, hdrs, body[: nums[1]])
                 time.sleep(3600)
+        elif kind in ("text", "textcut") and nums:
+            # /text/N: N bytes of patch-list lines; /textcut/N/M: N declared, M sent.
+            body = (b"#apkver 1.0.15\n" * (nums[0] // 15 + 1))[: nums[0]]
+            sent = body[: nums[1]] if kind == "textcut" else body
+            reply(conn, "200 OK", [("Content-Length", str(len(body))), ("Connection", "close")],
+                  sent)
         elif kind == "chunked":
             body = b"#apkver 1.0.5\n"
             conn.sendall(b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"

@@ -32,7 +32,22 @@ sign() {  # out cert extra...
 sign corvane-ts.exe corvane -TSA-certs tsa.pem -TSA-key tsa.key
 date -u +%s >corvane-ts.time
 sign corvane.exe corvane
+# A fixed 1.2.840.113549.1.9.5 signing time (2026-12-11 00:00:00 UTC), no time-stamp.
+sign corvane-st.exe corvane -time 1796947200
+# A legacy 1.2.840.113549.1.9.6 counter-signature at 2026-12-11 00:00:00 UTC.
+openssl x509 -in tsa.pem -outform DER -out tsa.der
+rm -f tsa.port
+python3 "$here/legacy-tsa.py" "$PWD" "$PWD/tsa.port" 261211000000Z &
+tsa_pid=$!
+for _ in $(seq 100); do [ -f tsa.port ] && break; sleep 0.1; done
+sign corvane-cs.exe corvane -t "http://127.0.0.1:$(cat tsa.port)" || { kill "$tsa_pid"; exit 1; }
+kill "$tsa_pid"
 sign other.exe other
+# Publishers that differ from Corvane's only by case or by one character.
+leaf lower "/CN=corvane network co. ltd." codeSigning
+leaf nodot "/CN=Corvane Network Co. Ltd" codeSigning
+leaf longer "/CN=Corvane Network Co. Ltd. " codeSigning
+for c in lower nodot longer; do sign "$c.exe" "$c"; done
 cp "$sample" unsigned.exe
 cp corvane.exe tampered.exe
 # Flip one byte inside the signed image (well past the headers).
