@@ -34,6 +34,13 @@ test('a launch seen from the page: phases to 100, status texts in order, the gam
   assert.match(notices[0], /^recv wParam=\d+ 0x2101 CD_SDK_NOTIFY kind=1 text="code1 2" cbData=\d+$/);
   assert.equal(notices.length, 1);
 
+  // A page text with quotes, backslashes, a line break, U+2028 and markup
+  // reaches the game unchanged (the game's log escapes ", \ and controls).
+  await s.page.evaluate(() => kxGame.login('it\'s "q" \\ </script>\n\u2028中', '2'));
+  const second = await pollUntil(() => readLog(s.logs.game).filter((l) => l.includes('0x2101'))[1], 20000,
+    'the second 0x2101 notice');
+  assert.ok(second.includes('kind=1 text="it\'s \\"q\\" \\\\ </script>\\u000a\u2028中 2"'), second);
+
   // The game's texts arrive in the page unchanged and run nothing.
   await until(s, (n) => document.querySelectorAll('#messages li').length >= n, NASTY_TEXTS.length);
   assert.deepEqual(await s.page.$$eval('#messages li', (li) => li.map((e) => e.textContent)), NASTY_TEXTS);
