@@ -102,6 +102,16 @@ test('the page shows progress, status, speed, unzip counts and the game area as 
   assert.equal(await p.page.$eval('#game-area', (e) => e.classList.contains('shown')), true);
   assert.equal(await p.page.$eval('#loader', (e) => e.classList.contains('hidden')), true);
 
+  // A main-area width from the game, within bounds; others are ignored.
+  const widths = [["javascript:OnChangeGamemainSize('1280')", '1280px'], ["javascript:OnChangeGamemainSize('319')", '1280px'],
+    ["javascript:OnChangeGamemainSize('320')", '320px'], ["javascript:OnChangeGamemainSize('x')", '320px'],
+    ["javascript:OnChangeGamemainSize('4096')", '4096px'], ["javascript:OnChangeGamemainSize('4097')", '4096px'],
+    ["javascript:OnChangeGamemainSize('960')", '960px']];
+  for (const [url, width] of widths) {
+    await p.calls(url);
+    assert.equal(await p.page.$eval('#stage', (e) => e.style.width), width, url);
+  }
+
   await p.calls('javascript:OnActiveXQuit()');
   assert.equal(await p.text('#status'), '游戏已退出');
   assert.equal(await p.page.$eval('#game-area', (e) => e.classList.contains('shown')), false);
