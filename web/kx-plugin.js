@@ -76,6 +76,11 @@
     return parts.join(',');
   }
 
+  // A yes for flags: true, 1 or "1" only ("0" is a non-empty text, not a yes).
+  function isYes(v) {
+    return v === true || v === 1 || v === '1';
+  }
+
   // One builder per page event, taking its fields in order.
   const events = Object.freeze({
     OnPageLoaded: () => buildEventText('OnPageLoaded'),
@@ -88,7 +93,7 @@
       buildEventText('OnClientInfo', { token, deviceId, userId }),
     // The plug-in offers its clear-patch choice only for the exact value "1".
     OnClientRepair: (openClearPatch) =>
-      buildEventText('OnClientRepair', { openClearPatch: openClearPatch ? '1' : '0' }),
+      buildEventText('OnClientRepair', { openClearPatch: isYes(openClearPatch) ? '1' : '0' }),
     OnClickChatBtn: () => buildEventText('OnClickChatBtn'),
     PayCloseDone: () => buildEventText('OnExtFunc', { subType: 'PayCloseDone' }),
     GetJsVersionDone: (hversion, midversion, lowversion, exploreInfo) =>
@@ -276,7 +281,7 @@
       this.plugin.OnScriptMessage(text);
     }
 
-    sdkScriptInit(ok) { this.send(events.OnSDKScriptInit(ok ? '1' : '0')); }
+    sdkScriptInit(ok) { this.send(events.OnSDKScriptInit(isYes(ok) ? '1' : '0')); }
     login(code, clientType) { this.send(events.OnLogin(code, clientType)); }
     logout(userId) { this.send(events.OnLogout(userId)); }
     sdkDialogClose() { this.send(events.OnSDKDialogClose()); }

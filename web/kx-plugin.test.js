@@ -20,6 +20,11 @@ test('event builders write eventType first and the fields in their order', () =>
     [events.OnClientInfo('t1', 'd2', 'u3'), 'eventType:OnClientInfo,token:t1,deviceId:d2,userId:u3'],
     [events.OnClientRepair(true), 'eventType:OnClientRepair,openClearPatch:1'],
     [events.OnClientRepair(false), 'eventType:OnClientRepair,openClearPatch:0'],
+    [events.OnClientRepair('1'), 'eventType:OnClientRepair,openClearPatch:1'],
+    [events.OnClientRepair(1), 'eventType:OnClientRepair,openClearPatch:1'],
+    [events.OnClientRepair('0'), 'eventType:OnClientRepair,openClearPatch:0'],
+    [events.OnClientRepair('true'), 'eventType:OnClientRepair,openClearPatch:0'],
+    [events.OnClientRepair(), 'eventType:OnClientRepair,openClearPatch:0'],
     [events.OnClickChatBtn(), 'eventType:OnClickChatBtn'],
     [events.PayCloseDone(), 'eventType:OnExtFunc,subType:PayCloseDone'],
     [events.GetJsVersionDone(1, 19, 0, 'Chromium'),
@@ -179,9 +184,13 @@ test('a refused value sends nothing', () => {
   assert.deepEqual(plugin.calls, []);
   game.repair(true);
   game.login('c', '2');
+  game.sdkScriptInit('0');
+  game.sdkScriptInit(true);
   assert.deepEqual(plugin.calls, [
     ['OnScriptMessage', 'eventType:OnClientRepair,openClearPatch:1'],
     ['OnScriptMessage', 'eventType:OnLogin,code:c,clientType:2'],
+    ['OnScriptMessage', 'eventType:OnSDKScriptInit,result:0'],
+    ['OnScriptMessage', 'eventType:OnSDKScriptInit,result:1'],
   ]);
 });
 
