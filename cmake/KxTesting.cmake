@@ -54,3 +54,13 @@ function(kx_add_gtest)
     set_property(TEST ${T_NAME} APPEND PROPERTY ENVIRONMENT ${T_ENV})
   endif()
 endfunction()
+
+# Lets a Windows gtest (test and target of the same name) start the stand-in
+# game client and launcher: KX_GAME_STANDIN and KX_LAUNCHER_STANDIN in its
+# environment (read by tests/support/game_standin_win.h), both built first.
+function(kx_test_uses_standins name)
+  set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+               "KX_GAME_STANDIN=$<TARGET_FILE:kx_game_standin>"
+               "KX_LAUNCHER_STANDIN=$<TARGET_FILE:kx_launcher_standin>")
+  add_dependencies(${name} kx_game_standin kx_launcher_standin)
+endfunction()

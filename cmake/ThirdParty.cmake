@@ -60,4 +60,7 @@ add_library(kx::minizip ALIAS kx_minizip)
 add_library(kx_cjson STATIC "${_kx_cjson_dir}/cJSON.c")
 target_include_directories(kx_cjson PUBLIC "${_kx_tp_inc}")
 target_compile_options(kx_cjson PRIVATE -w)
+# Linked statically: without this cJSON.h marks every function dllexport and
+# the plug-in DLL would export the whole library.
+target_compile_definitions(kx_cjson PUBLIC CJSON_HIDE_SYMBOLS)
 add_library(kx::cjson ALIAS kx_cjson)

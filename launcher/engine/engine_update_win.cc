@@ -117,16 +117,8 @@ bool moveFiles(const std::wstring& sourceDir, const std::wstring& targetDir,
          MoveResult::kDone;
 }
 
-EngineUpdater::EngineUpdater(std::wstring gameDir, SleepFn sleep, EngineFileOps* ops)
-    : gameDir_(std::move(gameDir)), sleep_(std::move(sleep)), ops_(ops ? ops : &realFileOps()) {}
-
-void EngineUpdater::sleep(uint32_t ms) const {
-  if (sleep_) {
-    sleep_(ms);
-  } else {
-    Sleep(ms);
-  }
-}
+EngineUpdater::EngineUpdater(std::wstring gameDir, Clock& clock, EngineFileOps* ops)
+    : gameDir_(std::move(gameDir)), clock_(clock), ops_(ops ? ops : &realFileOps()) {}
 
 bool EngineUpdater::copyEngineFiles(const std::wstring& sourceDir, const std::wstring& targetDir,
                                     const std::vector<std::wstring>& names) {
@@ -268,7 +260,7 @@ bool EngineUpdater::checkEngineVersion(std::wstring& errorText) {
   }
   if (compareVersion(realVer, curVer, true) == 0) return true;
 
-  if (!waitForOtherClients(gameDir_, [this](uint32_t ms) { sleep(ms); })) {
+  if (!waitForOtherClients(gameDir_, clock_)) {
     errorText = kEngineClientRunningText;
     return false;
   }
@@ -316,8 +308,8 @@ bool EngineUpdater::checkEngineVersion(std::wstring& errorText) {
   return true;
 }
 
-bool checkEngineVersion(LauncherState& state, const SleepFn& sleep) {
-  EngineUpdater updater(state.gameDir, sleep);
+bool checkEngineVersion(LauncherState& state, Clock& clock) {
+  EngineUpdater updater(state.gameDir, clock);
   return updater.checkEngineVersion(state.errorText);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/base/clock.h"
 #include "launcher/engine/engine_version.h"
 #include "launcher/instances/running_clients.h"
 #include "launcher/state/launcher_state.h"
@@ -46,9 +47,9 @@ class EngineFileOps {
 
 class EngineUpdater {
  public:
-  // |sleep| serves every wait (running clients, locked files); empty: Sleep.
+  // |clock| serves every wait (running clients, locked files). |clock| and
   // |ops| (not owned, may be null for the real calls) must outlive the updater.
-  explicit EngineUpdater(std::wstring gameDir, SleepFn sleep = {}, EngineFileOps* ops = nullptr);
+  EngineUpdater(std::wstring gameDir, Clock& clock, EngineFileOps* ops = nullptr);
 
   // On failure |errorText| holds the reason; version.ini is rewritten only
   // after every file was copied.
@@ -68,15 +69,15 @@ class EngineUpdater {
   bool rollbackEngineFiles(std::wstring* restoredVersion = nullptr);
 
  private:
-  void sleep(uint32_t ms) const;
+  void sleep(uint32_t ms) const { clock_.sleep(ms); }
 
   std::wstring gameDir_;
-  SleepFn sleep_;
+  Clock& clock_;
   EngineFileOps* ops_;
 };
 
 // checkEngineVersion on state.gameDir, failure text in state.errorText.
-bool checkEngineVersion(LauncherState& state, const SleepFn& sleep = {});
+bool checkEngineVersion(LauncherState& state, Clock& clock);
 
 }  // namespace kx::launcher
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/util/file_util_win.h"
+#include "tests/support/hooked_clock.h"
 #include "tests/support/test_process_win.h"
 #include "tests/support/test_tree_win.h"
 
@@ -178,15 +179,15 @@ TEST(EngineUpdateTest, Table) {
     TempTree tree(L"engine");
     tree.writeAll(c.before);
     const FileTree& expected = c.after;
-    int sleeps = 0;
-    EngineUpdater updater(tree.root(), [&](uint32_t) { ++sleeps; });
+    FakeClock clock;
+    EngineUpdater updater(tree.root(), clock);
     std::wstring error;
     EXPECT_EQ(updater.checkEngineVersion(error), c.ok);
     EXPECT_EQ(error, c.error);
     const FileTree after = tree.read();
     EXPECT_EQ(after, expected) << "got:\n" << dump(after) << "want:\n" << dump(expected);
     EXPECT_FALSE(fileExists(tree.path(L"backuptemp")));
-    EXPECT_EQ(sleeps, 0);
+    EXPECT_TRUE(clock.sleeps().empty());
   }
 }
 
@@ -233,7 +234,8 @@ TEST(EngineUpdateTest, SubVersionsInTurnIncludingOneThatOnlyAdds) {
     FileTree staged;
     for (const auto& [rel, bytes] : step.subver) staged[L"Documents\\subver\\" + rel] = bytes;
     tree.writeAll(staged);
-    EngineUpdater updater(tree.root(), [](uint32_t) {});
+    FakeClock clock;
+    EngineUpdater updater(tree.root(), clock);
     std::wstring error;
     EXPECT_TRUE(updater.checkEngineVersion(error));
     EXPECT_EQ(error, L"");
@@ -255,7 +257,8 @@ TEST(EngineUpdateTest, CopyFailingOnALockedTargetPutsEverythingBack) {
   HANDLE held = CreateFileW(tree.path(L"f3").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
                             nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EngineUpdater updater(tree.root(), [](uint32_t) {});
+  FakeClock clock;
+  EngineUpdater updater(tree.root(), clock);
   std::wstring error;
   EXPECT_FALSE(updater.checkEngineVersion(error));
   CloseHandle(held);
@@ -275,12 +278,12 @@ TEST(EngineUpdateTest, RunningClientFailsAndTouchesNothing) {
   test::HelperProcess client;
   ASSERT_TRUE(client.start(tree.path(L"bin\\kxmain.exe")));
   FileTree withClient = tree.read();
-  int sleeps = 0;
+  FakeClock clock;
   LauncherState state;
   state.gameDir = tree.root();
-  EXPECT_FALSE(checkEngineVersion(state, [&](uint32_t) { ++sleeps; }));
+  EXPECT_FALSE(checkEngineVersion(state, clock));
   EXPECT_EQ(state.errorText, kEngineClientRunningText);
-  EXPECT_EQ(sleeps, 10);
+  EXPECT_EQ(clock.sleeps(), std::vector<uint32_t>(10, 1000u));
   EXPECT_EQ(tree.read(), withClient);
   EXPECT_TRUE(client.finish());
 }
@@ -298,7 +301,8 @@ TEST(EngineUpdateTest, BackupFailingAfterRollbackLeavesTheFullVersionRecorded) {
   HANDLE held = CreateFileW(tree.path(L"other.dll").c_str(), GENERIC_READ, 0, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EngineUpdater updater(tree.root(), [](uint32_t) {});
+  FakeClock clock;
+  EngineUpdater updater(tree.root(), clock);
   std::wstring error;
   EXPECT_FALSE(updater.checkEngineVersion(error));
   CloseHandle(held);
@@ -321,20 +325,20 @@ TEST(EngineUpdateTest, RollbackWaitsForALockedFileWithOneCounter) {
     HANDLE held = CreateFileW(tree.path(L"b.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    int sleeps = 0;
-    EngineUpdater updater(tree.root(), [&](uint32_t ms) {
+    HookedClock clock([&](int count, uint32_t ms) {
       EXPECT_EQ(ms, 1000u);
-      if (++sleeps == releaseAfter) CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
+      if (count == releaseAfter) CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
     });
+    EngineUpdater updater(tree.root(), clock);
     const bool ok = updater.rollbackEngineFiles();
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     if (releaseAfter == 3) {
       EXPECT_TRUE(ok);
-      EXPECT_EQ(sleeps, 3);
+      EXPECT_EQ(clock.sleeps().size(), 3u);
       EXPECT_EQ(tree.read(), (FileTree{{L"a.dll", "A"}, {L"b.dll", "B"}}));
     } else {
       EXPECT_FALSE(ok);
-      EXPECT_EQ(sleeps, 10);
+      EXPECT_EQ(clock.sleeps().size(), 10u);
       EXPECT_EQ(tree.read(), before);
     }
     EXPECT_FALSE(fileExists(tree.path(L"backuptemp")));
@@ -368,14 +372,14 @@ TEST(EngineUpdateTest, RollbackWaitsForEveryHolderOfAFileItMoves) {
     HANDLE held = CreateFileW(tree.path(c.held).c_str(), GENERIC_READ, c.share, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    int sleeps = 0;
-    EngineUpdater updater(tree.root(), [&](uint32_t) {
-      if (++sleeps == 2) CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
+    HookedClock clock([&](int count, uint32_t) {
+      if (count == 2) CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
     });
+    EngineUpdater updater(tree.root(), clock);
     std::wstring restored;
     EXPECT_TRUE(updater.rollbackEngineFiles(&restored));
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
-    EXPECT_EQ(sleeps, 2);
+    EXPECT_EQ(clock.sleeps().size(), 2u);
     EXPECT_EQ(restored, L"2.5.0");
     EXPECT_EQ(tree.read(), (FileTree{{L"b.dll", "B"}}));
   }
@@ -413,7 +417,8 @@ TEST(EngineUndoTest, CopyUndoThatCannotFinishKeepsThePreviousFile) {
   FailingOps ops;
   ops.failCopyFrom = {L"src\\f3"};
   ops.failMoveReplacingFrom = {L"backuptemp\\f1"};
-  EngineUpdater updater(tree.root(), [](uint32_t) {}, &ops);
+  FakeClock clock;
+  EngineUpdater updater(tree.root(), clock, &ops);
   EXPECT_FALSE(updater.copyEngineFiles(tree.path(L"src"), tree.root(), {L"f1", L"f2", L"f3"}));
   const FileTree after = tree.read();
   EXPECT_EQ(after.at(L"f2"), "old2");
@@ -430,7 +435,8 @@ TEST(EngineUndoTest, RollbackFailingMidwayRestoresEverything) {
   tree.writeAll(before);
   FailingOps ops;
   ops.failMoveFrom = {L"Backup\\b.dll"};
-  EngineUpdater updater(tree.root(), [](uint32_t) {}, &ops);
+  FakeClock clock;
+  EngineUpdater updater(tree.root(), clock, &ops);
   EXPECT_FALSE(updater.rollbackEngineFiles());
   EXPECT_EQ(tree.read(), before);
   EXPECT_FALSE(fileExists(tree.path(L"backuptemp")));
@@ -453,7 +459,8 @@ TEST(EngineUndoTest, RollbackThatCannotPutFilesBackKeepsThem) {
   } blocked;
   blocked.failMoveFrom = {L"Backup\\b.dll"};
   blocked.gameA = tree.path(L"a.dll");
-  EngineUpdater updater(tree.root(), [](uint32_t) {}, &blocked);
+  FakeClock clock;
+  EngineUpdater updater(tree.root(), clock, &blocked);
   EXPECT_FALSE(updater.rollbackEngineFiles());
   const FileTree after = tree.read();
   const FileTree expected = {{L"a.dll", "A"}, {L"b.dll", "newB"}, {L"backuptemp\\a.dll", "newA"},

@@ -41,10 +41,8 @@ std::vector<uint32_t> findProcessIdsUnder(const std::wstring& dir) {
   return ids;
 }
 
-bool waitForOtherClients(const std::wstring& gameDir, const SleepFn& sleep) {
-  const SleepFn realSleep = [](uint32_t ms) { Sleep(ms); };
-  return waitForOtherClients([&] { return !findProcessIdsUnder(gameDir).empty(); },
-                             sleep ? sleep : realSleep);
+bool waitForOtherClients(const std::wstring& gameDir, Clock& clock) {
+  return waitForOtherClients([&] { return !findProcessIdsUnder(gameDir).empty(); }, clock);
 }
 
 }  // namespace kx::launcher

@@ -19,8 +19,8 @@ struct RunningProcess {
 std::vector<RunningProcess> findProcessesUnder(const std::wstring& dir);
 std::vector<uint32_t> findProcessIdsUnder(const std::wstring& dir);
 
-// waitForOtherClients over real scans of |gameDir|; |sleep| defaults to Sleep.
-bool waitForOtherClients(const std::wstring& gameDir, const SleepFn& sleep = {});
+// waitForOtherClients over real scans of |gameDir|.
+bool waitForOtherClients(const std::wstring& gameDir, Clock& clock);
 
 }  // namespace kx::launcher
 

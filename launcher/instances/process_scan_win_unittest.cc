@@ -8,6 +8,7 @@
 
 #include "launcher/util/file_util_win.h"
 #include "common/base/text.h"
+#include "tests/support/hooked_clock.h"
 #include "tests/support/test_process_win.h"
 
 namespace kx::launcher {
@@ -84,25 +85,24 @@ TEST_F(ProcessScanTest, FindsClientsBelowTheGameDirOnly) {
 
 TEST_F(ProcessScanTest, WaitEndsWhenTheClientExitsAfterThreeWaits) {
   startBoth();
-  int sleeps = 0;
-  const bool done = waitForOtherClients(gameDir_, [&](uint32_t ms) {
+  HookedClock clock([&](int count, uint32_t ms) {
     EXPECT_EQ(ms, 1000u);
-    if (++sleeps == 3) EXPECT_TRUE(game_.finish());
+    if (count == 3) EXPECT_TRUE(game_.finish());
   });
-  EXPECT_TRUE(done);
-  EXPECT_EQ(sleeps, 3);
+  EXPECT_TRUE(waitForOtherClients(gameDir_, clock));
+  EXPECT_EQ(clock.sleeps().size(), 3u);
 }
 
 TEST_F(ProcessScanTest, WaitGivesUpAfterTheTenthWait) {
   startBoth();
-  int sleeps = 0;
-  EXPECT_FALSE(waitForOtherClients(gameDir_, [&](uint32_t) { ++sleeps; }));
-  EXPECT_EQ(sleeps, 10);
+  FakeClock clock;
+  EXPECT_FALSE(waitForOtherClients(gameDir_, clock));
+  EXPECT_EQ(clock.sleeps().size(), 10u);
   // Nothing from the game directory: no wait at all.
   game_.finish();
-  sleeps = 0;
-  EXPECT_TRUE(waitForOtherClients(gameDir_, [&](uint32_t) { ++sleeps; }));
-  EXPECT_EQ(sleeps, 0);
+  FakeClock idle;
+  EXPECT_TRUE(waitForOtherClients(gameDir_, idle));
+  EXPECT_EQ(idle.sleeps().size(), 0u);
 }
 
 }  // namespace

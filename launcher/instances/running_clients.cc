@@ -22,10 +22,10 @@ bool isPathUnder(const std::wstring& path, const std::wstring& dir) {
   return p.compare(0, d.size(), d) == 0;
 }
 
-bool waitForOtherClients(const std::function<bool()>& anyRunning, const SleepFn& sleep) {
+bool waitForOtherClients(const std::function<bool()>& anyRunning, Clock& clock) {
   if (!anyRunning()) return true;
   for (int i = 0; i < kClientWaitCount; ++i) {
-    sleep(kClientWaitMs);
+    clock.sleep(kClientWaitMs);
     if (!anyRunning()) return true;
   }
   return false;

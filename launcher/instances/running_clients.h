@@ -7,20 +7,20 @@
 #include <functional>
 #include <string>
 
+#include "common/base/clock.h"
+
 namespace kx::launcher {
 
 // True when |path| lies under |dir|: ASCII case and '/' vs '\' ignored; the
 // separator after |dir| keeps siblings such as Kx and KxDownload apart.
 bool isPathUnder(const std::wstring& path, const std::wstring& dir);
 
-using SleepFn = std::function<void(uint32_t milliseconds)>;
-
 inline constexpr int kClientWaitCount = 10;
 inline constexpr uint32_t kClientWaitMs = 1000;
 
 // Scans, then up to 10 times waits 1000 ms and scans again (11 scans at most).
 // True as soon as a scan finds nothing.
-bool waitForOtherClients(const std::function<bool()>& anyRunning, const SleepFn& sleep);
+bool waitForOtherClients(const std::function<bool()>& anyRunning, Clock& clock);
 
 }  // namespace kx::launcher
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "tests/support/fake_clock.h"
+
 namespace kx::launcher {
 namespace {
 
@@ -42,18 +46,15 @@ TEST(WaitForOtherClientsTest, ScansAndWaits) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.scansFindingClients);
     int scans = 0;
-    int sleeps = 0;
+    FakeClock clock;
     const bool result = waitForOtherClients(
         [&] {
           ++scans;
           return c.scansFindingClients < 0 || scans <= c.scansFindingClients;
         },
-        [&](uint32_t ms) {
-          EXPECT_EQ(ms, 1000u);
-          ++sleeps;
-        });
+        clock);
     EXPECT_EQ(result, c.result);
-    EXPECT_EQ(sleeps, c.sleeps);
+    EXPECT_EQ(clock.sleeps(), std::vector<uint32_t>(static_cast<size_t>(c.sleeps), 1000u));
     EXPECT_EQ(scans, c.sleeps + 1);
   }
 }

@@ -2,8 +2,9 @@
 #define KX_LAUNCHER_NET_HTTP_DOWNLOADER_H_
 
 #include <cstdint>
-#include <functional>
 #include <string>
+
+#include "common/base/clock.h"
 
 namespace kx::launcher {
 
@@ -22,10 +23,9 @@ struct DownloadRequest {
 // The one HTTP client of the launcher. Plain HTTP, system proxy, no cache.
 class HttpDownloader {
  public:
-  // Whole seconds, injectable so the report rule can be tested.
-  using SecondsClock = std::function<uint32_t()>;
-
+  // The real clock; or |clock| (outlives the downloader) for the report rule.
   HttpDownloader();
+  explicit HttpDownloader(Clock& clock) : clock_(&clock) {}
   HttpDownloader(const HttpDownloader&) = delete;
   HttpDownloader& operator=(const HttpDownloader&) = delete;
 
@@ -35,14 +35,19 @@ class HttpDownloader {
   // GET the request's URL into its local file, resuming at resumeOffset.
   bool downloadFile(const DownloadRequest& request);
 
-  void setClockForTesting(SecondsClock clock) { clock_ = std::move(clock); }
   // Receive time-out on the request handle; a stalled server must not hang us.
   void setReceiveTimeoutMs(uint32_t ms) { receiveTimeoutMs_ = ms; }
   bool busy() const { return m_Downloading != 0; }
+  // Of the last downloadFile that got an answer: its status code (0: none)
+  // and its Content-Range header (empty when absent).
+  uint32_t lastStatus() const { return lastStatus_; }
+  const std::wstring& lastContentRange() const { return lastContentRange_; }
 
  private:
   int32_t m_Downloading = 0;
-  SecondsClock clock_;
+  Clock* clock_;
+  uint32_t lastStatus_ = 0;
+  std::wstring lastContentRange_;
   uint32_t receiveTimeoutMs_ = 30000;
 };
 

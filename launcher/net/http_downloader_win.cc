@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/base/clock_win.h"
 #include "common/base/scoped_handle.h"
 #include "launcher/net/http_url.h"
 #include "launcher/util/file_util_win.h"
@@ -123,7 +124,7 @@ bool openRequest(const std::wstring& url, int32_t resumeOffset, uint32_t receive
 // A patch list is a few hundred bytes; anything near this is not one.
 constexpr int64_t kMaxTextBytes = 1024 * 1024;
 
-uint32_t tickSeconds() { return ::GetTickCount() / 1000; }
+WinClock g_realClock;
 
 bool writeAll(HANDLE file, const char* data, DWORD size) {
   DWORD written = 0;
@@ -132,7 +133,7 @@ bool writeAll(HANDLE file, const char* data, DWORD size) {
 
 }  // namespace
 
-HttpDownloader::HttpDownloader() : clock_(tickSeconds) {}
+HttpDownloader::HttpDownloader() : clock_(&g_realClock) {}
 
 bool HttpDownloader::fetchText(const std::wstring& url, std::wstring& out) {
   if (m_Downloading) {
@@ -215,9 +216,16 @@ bool HttpDownloader::downloadFile(const DownloadRequest& q) {
     if (!file) return false;
   }
 
-  uint32_t lastReport = clock_();
+  uint32_t lastReport = clock_->tickCount() / 1000;
   OpenRequest r;
-  if (!openRequest(q.url, q.resumeOffset, receiveTimeoutMs_, r)) return false;
+  lastStatus_ = 0;
+  lastContentRange_.clear();
+  const bool opened = openRequest(q.url, q.resumeOffset, receiveTimeoutMs_, r);
+  if (r.request) {
+    lastStatus_ = r.status;
+    lastContentRange_ = queryHeader(r.request.get(), HTTP_QUERY_CONTENT_RANGE);
+  }
+  if (!opened) return false;
   if (r.contentLength < 0) return false;
 
   int64_t start = q.resumeOffset;
@@ -247,7 +255,7 @@ bool HttpDownloader::downloadFile(const DownloadRequest& q) {
     if (!writeAll(file.get(), buffer.data(), read)) return false;
     received += read;
     sinceReport += read;
-    const uint32_t now = clock_();
+    const uint32_t now = clock_->tickCount() / 1000;
     if (now - lastReport < 2 && sinceReport < reportStep) continue;
     if (q.progressCallback) {
       q.progressCallback(0, q.callbackContext, localPath.c_str(), received, contentLength);

@@ -1,27 +1,40 @@
 #ifndef KX_LAUNCHER_PACKAGE_DOWNLOAD_GAME_PACKAGE_WIN_H_
 #define KX_LAUNCHER_PACKAGE_DOWNLOAD_GAME_PACKAGE_WIN_H_
 
-// Puts a complete copy of the game into the cache: reuses a package or a
-// partial download left by an earlier run when the patch list still accepts
-// it, else downloads KX-<apkver>.zip; then unpacks it, writes findownload.dat
-// and deletes the package. The caller holds "kx_main_download_mutex".
+// The package step's real pieces: WinINet through HttpDownloader, the
+// download folder through Win32 files, minizip for the unpack.
 
 #include "launcher/net/http_downloader.h"
-#include "launcher/patch/patch_list.h"
-#include "launcher/report/launcher_reports.h"
-#include "launcher/state/launcher_state.h"
+#include "launcher/package/package_step.h"
 
 namespace kx::launcher {
 
-inline constexpr wchar_t kUnzipFailedText[] = L"解压游戏资源包失败";
-inline constexpr wchar_t kVersionFileFailedText[] = L"生成版本文件失败";
-inline constexpr wchar_t kDownloadFailedText[] = L"加载资源失败，请检查网络，刷新页面再试";
-inline constexpr wchar_t kDownloadRetryText[] = L"下载资源失败，是否需要重试！";
+class HttpPackageTransfer : public PackageTransfer {
+ public:
+  explicit HttpPackageTransfer(HttpDownloader& downloader) : downloader_(downloader) {}
+  Result download(const std::wstring& url, const std::wstring& localPath, int32_t resumeOffset,
+                  const Progress& progress) override;
 
-// True: unpacked and recorded. False: reports.state().errorText says why and
-// the download folder keeps what it had. Uses reports.state().
-bool downloadGamePackage(HttpDownloader& downloader, LauncherReports& reports,
-                         const SleepMsFn& sleepMs);
+ private:
+  HttpDownloader& downloader_;
+};
+
+class WinPackageFiles : public PackageFiles {
+ public:
+  void makeDirectories(const std::wstring& folder) override;
+  std::vector<std::wstring> list(const std::wstring& folder) override;
+  bool exists(const std::wstring& path) override;
+  int64_t size(const std::wstring& path) override;
+  bool remove(const std::wstring& path) override;
+  bool rename(const std::wstring& from, const std::wstring& to) override;
+  bool unpack(const std::wstring& package, const std::wstring& root,
+              const std::function<bool(int done, int count)>& progress) override;
+  bool writeVersionFile(const std::wstring& path, const std::wstring& version) override;
+  void saveEngineSnapshot(const std::wstring& gameDir) override;
+};
+
+// The step over the real pieces.
+bool downloadGamePackage(HttpDownloader& downloader, LauncherReports& reports);
 
 }  // namespace kx::launcher
 

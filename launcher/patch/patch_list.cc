@@ -1,6 +1,7 @@
 #include "launcher/patch/patch_list.h"
 
 #include "common/base/text.h"
+#include "launcher/report/confirmed_retry.h"
 #include "launcher/util/version.h"
 
 namespace kx::launcher {
@@ -36,18 +37,14 @@ bool checkNeedToClearRes(const PatchListTable& table, const std::wstring& gameDi
   return compareVersion(installed, miniver, true) < 0;
 }
 
-bool fetchPatchList(const FetchTextFn& fetch, MessageBoxPresenter& boxes, const SleepMsFn& sleepMs,
+bool fetchPatchList(const FetchTextFn& fetch, MessageBoxPresenter& boxes, Clock& clock,
                     PatchListTable& table) {
-  for (int attempt = 0; attempt < 3;) {
-    std::wstring text;
-    if (fetch(text)) return parsePatchList(text, table);
-    if (boxes.show(0, kPatchListRetryText, kDownloadErrorCaption, kMbOkCancel) != kIdOk) {
-      return false;
-    }
-    sleepMs(500);
-    ++attempt;
+  std::wstring text;
+  if (!runConfirmedRetry([&] { return fetch(text); },
+                         {kPatchListRetryText, kDownloadErrorCaption}, boxes, clock)) {
+    return false;
   }
-  return false;
+  return parsePatchList(text, table);
 }
 
 }  // namespace kx::launcher

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "common/base/clock.h"
 #include "common/ui/message_box.h"
 
 namespace kx::launcher {
@@ -34,10 +35,9 @@ bool checkNeedToClearRes(const PatchListTable& table, const std::wstring& gameDi
 
 // What fetchPatchList needs: one text fetch (HttpDownloader::fetchText in the launcher).
 using FetchTextFn = std::function<bool(std::wstring& out)>;
-using SleepMsFn = std::function<void(int ms)>;
 
 // At most three fetches, each failure followed by the retry box (OK/Cancel).
-bool fetchPatchList(const FetchTextFn& fetch, MessageBoxPresenter& boxes, const SleepMsFn& sleepMs,
+bool fetchPatchList(const FetchTextFn& fetch, MessageBoxPresenter& boxes, Clock& clock,
                     PatchListTable& table);
 
 }  // namespace kx::launcher

@@ -1,4 +1,5 @@
 #include "launcher/patch/patch_list.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/scripted_message_boxes.h"
 
 #include <gtest/gtest.h>
@@ -105,7 +106,7 @@ TEST(FetchPatchList, RetriesWithBoxes) {
     bool want;
     int wantCalls;
     size_t wantBoxes;
-    int wantSleeps;
+    size_t wantSleeps;
   };
   const Case cases[] = {
       {"first succeeds", {true}, {}, true, 1, 0, 0},
@@ -118,13 +119,13 @@ TEST(FetchPatchList, RetriesWithBoxes) {
   for (const auto& c : cases) {
     FetchScript script{c.fetches};
     ScriptedMessageBoxes boxes(c.answers);
-    int sleeps = 0;
+    FakeClock clock;
     PatchListTable table;
-    const bool ok = fetchPatchList([&](std::wstring& out) { return script(out); }, boxes,
-                                   [&](int ms) { EXPECT_EQ(ms, 500); ++sleeps; }, table);
+    const bool ok =
+        fetchPatchList([&](std::wstring& out) { return script(out); }, boxes, clock, table);
     EXPECT_EQ(ok, c.want) << c.name;
     EXPECT_EQ(script.calls, c.wantCalls) << c.name;
-    EXPECT_EQ(sleeps, c.wantSleeps) << c.name;
+    EXPECT_EQ(clock.sleeps(), std::vector<uint32_t>(c.wantSleeps, 500u)) << c.name;
     ASSERT_EQ(boxes.requests().size(), c.wantBoxes) << c.name;
     for (const auto& r : boxes.requests()) {
       EXPECT_EQ(r.owner, 0u);

@@ -24,7 +24,6 @@ class FakeReportPlatform : public ReportPlatform {
   }
   uintptr_t rootWindow(int32_t window) override { return static_cast<uintptr_t>(window) + 1000; }
   bool processEnded(void*) override { return browserEnded; }
-  uint32_t tickSeconds() override { return seconds; }
   void exitProcess(int code) override { exitCodes.push_back(code); }
 
   // (progress, status) of every 0x1102 sent, in order.
@@ -39,7 +38,6 @@ class FakeReportPlatform : public ReportPlatform {
   std::vector<Sent> sent;
   bool deliver = true;
   bool browserEnded = false;
-  uint32_t seconds = 100;
   std::vector<int> exitCodes;
 };
 

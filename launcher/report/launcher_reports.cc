@@ -30,6 +30,11 @@ void LauncherReports::showErrorBox(const std::wstring& first, const std::wstring
               kFlowBoxCaption, kMbOk);
 }
 
+void LauncherReports::showAlwaysBox(const std::wstring& text) {
+  const uintptr_t owner = state_.hOcxWnd == 0 ? 0 : platform_.rootWindow(state_.hOcxWnd);
+  boxes_.show(owner, text, kFlowBoxCaption, kMbOk);
+}
+
 bool LauncherReports::isBrowserAlive() {
   return !(state_.hBrowserProcess && platform_.processEnded(state_.hBrowserProcess.get()));
 }

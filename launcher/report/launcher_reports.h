@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/base/clock.h"
 #include "common/ui/message_box.h"
 #include "launcher/report/download_meter.h"
 #include "launcher/state/launcher_state.h"
@@ -25,16 +26,15 @@ class ReportPlatform {
   virtual uintptr_t rootWindow(int32_t window) = 0;
   // True when the process handle is signalled (the process has ended).
   virtual bool processEnded(void* process) = 0;
-  // GetTickCount() in whole seconds.
-  virtual uint32_t tickSeconds() = 0;
   // Ends the process. The product never returns; tests record and return.
   virtual void exitProcess(int code) = 0;
 };
 
 class LauncherReports {
  public:
-  LauncherReports(LauncherState& state, ReportPlatform& platform, MessageBoxPresenter& boxes)
-      : state_(state), platform_(platform), boxes_(boxes) {}
+  LauncherReports(LauncherState& state, ReportPlatform& platform, MessageBoxPresenter& boxes,
+                  Clock& clock)
+      : state_(state), platform_(platform), boxes_(boxes), clock_(clock) {}
   LauncherReports(const LauncherReports&) = delete;
   LauncherReports& operator=(const LauncherReports&) = delete;
 
@@ -44,6 +44,8 @@ class LauncherReports {
   uint32_t sendCopyData(uint32_t id, const void* data, uint32_t size);
   // |first| when not empty, else |second|; nothing without a plug-in window.
   void showErrorBox(const std::wstring& first, const std::wstring& second);
+  // Shown even without a plug-in window (then without an owner).
+  void showAlwaysBox(const std::wstring& text);
   bool isBrowserAlive();
   void clearErrorText() { state_.errorText.clear(); }
 
@@ -52,20 +54,24 @@ class LauncherReports {
   bool onDownloadProgress(int32_t received, int32_t total);
   bool onUnzipProgress(int32_t done, int32_t count);
   uint32_t computeDownloadSpeed(int32_t received) {
-    return meter_.computeDownloadSpeed(received, platform_.tickSeconds());
+    return meter_.computeDownloadSpeed(received, tickSeconds());
   }
-  void resetDownloadSpeed() { meter_.resetSpeed(platform_.tickSeconds()); }
+  void resetDownloadSpeed() { meter_.resetSpeed(tickSeconds()); }
 
   // Closes the browser handle and ends the launcher with exit code 1.
   void exitForGoneBrowser();
 
   LauncherState& state() { return state_; }
   MessageBoxPresenter& boxes() { return boxes_; }
+  Clock& clock() { return clock_; }
 
  private:
+  uint32_t tickSeconds() { return clock_.tickCount() / 1000; }
+
   LauncherState& state_;
   ReportPlatform& platform_;
   MessageBoxPresenter& boxes_;
+  Clock& clock_;
   DownloadMeter meter_;
 };
 

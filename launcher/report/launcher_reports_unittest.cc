@@ -5,6 +5,7 @@
 #include "common/protocol/payloads.h"
 #include "launcher/report/download_meter.h"
 #include "launcher/report/fake_report_platform.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/scripted_message_boxes.h"
 
 namespace kx::launcher {
@@ -50,10 +51,11 @@ TEST(DownloadMeterTest, EighthOnlyWhenItGrows) {
 
 class ReportsTest : public ::testing::Test {
  protected:
-  ReportsTest() : reports_(state_, platform_, boxes_) { state_.hOcxWnd = 0x1234; }
+  ReportsTest() : reports_(state_, platform_, boxes_, clock_) { state_.hOcxWnd = 0x1234; }
   LauncherState state_;
   FakeReportPlatform platform_;
   ScriptedMessageBoxes boxes_;
+  FakeClock clock_{50000};
   LauncherReports reports_;
 };
 
@@ -78,6 +80,20 @@ TEST_F(ReportsTest, NoWindowNoMessagesNoBoxes) {
   EXPECT_TRUE(boxes_.requests().empty());
 }
 
+TEST_F(ReportsTest, AlwaysShownBoxIsOwnedByTheRootWindowOrByNone) {
+  reports_.showAlwaysBox(L"running");
+  state_.hOcxWnd = 0;
+  reports_.showAlwaysBox(L"still shown");
+  ASSERT_EQ(2u, boxes_.requests().size());
+  EXPECT_EQ(0x1234u + 1000u, boxes_.requests()[0].owner);
+  EXPECT_EQ(0u, boxes_.requests()[1].owner);
+  EXPECT_EQ(L"still shown", boxes_.requests()[1].text);
+  for (const auto& r : boxes_.requests()) {
+    EXPECT_EQ(L"Vantorra手游网页版", r.caption);
+    EXPECT_EQ(0u, r.style);  // MB_OK
+  }
+}
+
 TEST_F(ReportsTest, ErrorBoxPrefersTheFirstText) {
   reports_.showErrorBox(L"解压游戏资源包失败", L"flow text");
   reports_.showErrorBox(L"", L"flow text");
@@ -94,12 +110,11 @@ TEST_F(ReportsTest, ErrorBoxPrefersTheFirstText) {
 }
 
 TEST_F(ReportsTest, DownloadProgressSendsSpeedAndEighths) {
-  platform_.seconds = 50;
   reports_.resetDownloadSpeed();
   reports_.onDownloadProgress(0, 1000);     // (4,1); speed: only stored
-  platform_.seconds = 52;
+  clock_.advance(2999);  // 52.999 s
   reports_.onDownloadProgress(400, 1000);   // speed 0 (byte count was 0), (4,3)
-  platform_.seconds = 54;
+  clock_.advance(1001);  // 54 s
   reports_.onDownloadProgress(1000, 1000);  // speed 300, (4,8)
   reports_.onDownloadProgress(500, 1000);   // same second: no speed; smaller eighth
   EXPECT_EQ((std::vector<std::pair<int, int>>{{4, 1}, {4, 3}, {4, 8}}),

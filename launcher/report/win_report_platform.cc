@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/protocol/copy_data.h"
 #include "common/protocol/wire.h"
 
 namespace kx::launcher {
@@ -18,8 +19,10 @@ bool WinReportPlatform::sendCopyData(int32_t window, uint32_t id, const void* da
   cds.dwData = id;
   cds.cbData = size;
   cds.lpData = const_cast<void*>(data);
+  // The launcher sends with no window of its own: wParam is 0.
+  static_assert(!kLauncherSend.wParamIsSenderWindow, "the launcher has no window to name");
   return ::SendMessageTimeoutW(toWindow(window), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
-                               SMTO_NORMAL, 0, nullptr) != 0;
+                               kLauncherSend.flags, kLauncherSend.timeoutMs, nullptr) != 0;
 }
 
 uintptr_t WinReportPlatform::rootWindow(int32_t window) {
@@ -29,8 +32,6 @@ uintptr_t WinReportPlatform::rootWindow(int32_t window) {
 bool WinReportPlatform::processEnded(void* process) {
   return ::WaitForSingleObject(static_cast<HANDLE>(process), 0) == WAIT_OBJECT_0;
 }
-
-uint32_t WinReportPlatform::tickSeconds() { return ::GetTickCount() / 1000; }
 
 void WinReportPlatform::exitProcess(int code) { ::ExitProcess(static_cast<UINT>(code)); }
 

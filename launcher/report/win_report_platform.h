@@ -12,7 +12,6 @@ class WinReportPlatform : public ReportPlatform {
   bool sendCopyData(int32_t window, uint32_t id, const void* data, uint32_t size) override;
   uintptr_t rootWindow(int32_t window) override;
   bool processEnded(void* process) override;
-  uint32_t tickSeconds() override;
   void exitProcess(int code) override;
 };
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/protocol/payloads.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/scripted_message_boxes.h"
 
 namespace kx::launcher {
@@ -60,7 +61,8 @@ TEST_F(WinReportPlatformTest, ProgressArrivesAsCopyData) {
   LauncherState state;
   state.hOcxWnd = wire(child_);
   ScriptedMessageBoxes boxes;
-  LauncherReports reports(state, platform_, boxes);
+  FakeClock clock;
+  LauncherReports reports(state, platform_, boxes, clock);
   EXPECT_TRUE(reports.sendLaunchProgress(5, 1));
   EXPECT_TRUE(reports.onUnzipProgress(3, 4));
   ASSERT_EQ(2u, received_.size());

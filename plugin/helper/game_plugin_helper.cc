@@ -1,53 +1,39 @@
 #include "plugin/helper/game_plugin_helper.h"
 
-#include "common/base/trace.h"
-#include "common/contracts/page_contract.h"
 #include "plugin/host/game_plugin.h"
-#include "plugin/host/page_call.h"
 
-// The host's side of the helper. Copy-data dispatch, timers, process
-// supervision and launches are the controller's and arrive behind these
-// entry points; until then they accept their input and do nothing with it.
+// The host's entry points, handed to the controller.
 
-void GamePluginHelper::init() {
-  kx::trace(L"GamePluginHelper Instance:%d", this);
-  kx::trace(L"SDKManager::GetIns():%d", &sdkManager);
-  sdkManager.setNpp(owner ? owner->npp() : nullptr);
-  sdkManager.reset();
-  sdkManager.registerHandler(kx::page::kEventPageLoaded, [this](WebSDK::EventFields) {
-    pageLoaded = 1;
-    startGame();
-  });
-}
+void GamePluginHelper::init() { controller_.init(owner ? owner->npp() : nullptr); }
 
 void GamePluginHelper::notifyPluginReady() {
-  if (!owner) return;
-  NPPlugin::callPageFunction(owner->npp(), kx::page::kFnOnPluginReady, {}, NPPlugin::kPageTarget);
-  if (isReady()) startGame();
+  if (owner) controller_.notifyPluginReady();
 }
 
 void GamePluginHelper::onCopyData(HWND sender, const COPYDATASTRUCT* data) {
-  kx::trace(L"GamePluginHelper::onCopyData() hdrCode = %04x, hWnd = %08x\n",
-            data ? static_cast<uint32_t>(data->dwData) : 0u, sender);
+  if (!data) return;
+  controller_.onCopyData(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(sender)),
+                         static_cast<uint32_t>(data->dwData), data->lpData, data->cbData);
 }
 
-void GamePluginHelper::onTimer(HWND, UINT_PTR) {}
+void GamePluginHelper::onTimer(HWND, UINT_PTR timerId) {
+  controller_.onTimer(static_cast<uint32_t>(timerId));
+}
 
-void GamePluginHelper::resizeGame(int32_t, int32_t) {}
+void GamePluginHelper::resizeGame(int32_t width, int32_t height) {
+  controller_.resizeGame(width, height);
+}
 
-bool GamePluginHelper::endProcesses() { return true; }
+bool GamePluginHelper::endProcesses() { return controller_.endProcesses(); }
 
-int32_t GamePluginHelper::startGame() { return isReady() ? 1 : 0; }
+int32_t GamePluginHelper::startGame() { return controller_.startGame(); }
 
 void GamePluginHelper::onScriptMessage(const std::wstring& text) {
   sdkManager.onScriptMessage(text);
 }
 
 void GamePluginHelper::setParams(const std::wstring& text) {
-  // Parsed into the launch parameters by the controller.
-  (void)text;
+  controller_.setParams(std::u16string(text.begin(), text.end()));
 }
 
-bool GamePluginHelper::isReady() const {
-  return pageLoaded != 0 && owner && owner->isWindowAttached();
-}
+bool GamePluginHelper::isReady() const { return controller_.isReady(); }

@@ -2,22 +2,24 @@
 #define KX_PLUGIN_HELPER_GAME_PLUGIN_HELPER_H_
 
 // The instance's controller of one game run. The host calls the entry points
-// below from NPAPI and from the plug-in window's procedure; the run itself
-// (copy-data dispatch, timers, processes, launches) sits behind them.
+// below from NPAPI and from the plug-in window's procedure; the decisions are
+// the PluginController's, on the Windows of HelperPlatform.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
+#include "plugin/controller/plugin_controller.h"
+#include "plugin/helper/helper_platform_win.h"
 #include "plugin/sdk/sdk_manager.h"
 
 class GamePlugin;
 
 class GamePluginHelper {
  public:
-  GamePluginHelper() = default;
-  ~GamePluginHelper() = default;
+  GamePluginHelper();
+  ~GamePluginHelper();
   GamePluginHelper(const GamePluginHelper&) = delete;
   GamePluginHelper& operator=(const GamePluginHelper&) = delete;
 
@@ -38,15 +40,17 @@ class GamePluginHelper {
 
   // Page loaded, instance present and its window attached.
   bool isReady() const;
-  void clearPageLoaded() { pageLoaded = 0; }
+  void clearPageLoaded() { controller_.clearPageLoaded(); }
 
   WebSDK::SDKManager& sdk() { return sdkManager; }
+  kx::plugin::PluginController& controller() { return controller_; }
 
   GamePlugin* owner = nullptr;
 
  private:
-  int32_t pageLoaded = 0;
   WebSDK::SDKManager sdkManager;
+  HelperPlatform platform_;
+  kx::plugin::PluginController controller_;
 };
 
 #endif  // KX_PLUGIN_HELPER_GAME_PLUGIN_HELPER_H_

@@ -64,7 +64,7 @@ void GamePlugin::updateWindow() {
     outer = parent;
   const BOOL updated = UpdateWindow(outer);
   kx::trace(L"GamePlugin::updateWindow::%s=UpdateWindow(%x)", updated ? L"TRUE" : L"FALSE",
-            outer);
+            static_cast<uint32_t>(reinterpret_cast<uintptr_t>(outer)));
 }
 
 bool GamePlugin::checkRequiredFiles() { return NPPlugin::checkRequiredFiles(); }

@@ -13,6 +13,7 @@
 
 #include "launcher/net/http_downloader.h"
 #include "tests/servers/server_files.h"
+#include "tests/support/fake_clock.h"
 
 namespace kx::launcher {
 namespace {
@@ -279,12 +280,21 @@ TEST_F(DownloaderTest, BusyRefusesBothOperationsDuringATransfer) {
   EXPECT_FALSE(d.busy());
 }
 
+// Two seconds pass between any two looks at the clock.
+class SteppingClock : public FakeClock {
+ public:
+  uint32_t tickCount() override {
+    advance(2000);
+    return FakeClock::tickCount();
+  }
+};
+
 TEST_F(DownloaderTest, ReportsFollowTimeAndSixteenthRule) {
   std::vector<Report> reports;
   g_reports = &reports;
-  HttpDownloader d;
   // Clock frozen: reports only at each sixteenth (65536 of 1 MiB).
-  d.setClockForTesting([] { return 100u; });
+  FakeClock frozen(100000);
+  HttpDownloader d(frozen);
   DownloadRequest q = request(L"/ok/1048576", 0);
   q.progressCallback = recordReport;
   q.callbackContext = 77;
@@ -299,9 +309,9 @@ TEST_F(DownloaderTest, ReportsFollowTimeAndSixteenthRule) {
   }
   // Clock moving 2 s per read: every read reports.
   reports.clear();
-  uint32_t t = 0;
-  d.setClockForTesting([&t] { return t += 2; });
-  ASSERT_TRUE(d.downloadFile(q));
+  SteppingClock stepping;
+  HttpDownloader moving(stepping);
+  ASSERT_TRUE(moving.downloadFile(q));
   uint32_t prev = 0;
   for (const auto& r : reports) {
     EXPECT_GT(r.received, prev);

@@ -17,6 +17,7 @@
 #include "launcher/report/fake_report_platform.h"
 #include "tests/support/test_tree_win.h"
 #include "tests/servers/server_files.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/scripted_message_boxes.h"
 
 namespace kx::launcher {
@@ -59,7 +60,7 @@ std::string gamePackage(const std::string& version) {
 
 class PackageStepTest : public ::testing::Test {
  protected:
-  PackageStepTest() : tree_(L"kx_pkg"), reports_(state_, platform_, boxes_) {
+  PackageStepTest() : tree_(L"kx_pkg"), reports_(state_, platform_, boxes_, clock_) {
     state_.hOcxWnd = 0x4242;
     state_.WEB_KX_DIR_PATH = tree_.root();
     state_.gameDir = tree_.path(L"Kx");
@@ -99,7 +100,7 @@ class PackageStepTest : public ::testing::Test {
   std::string file(const std::wstring& rel) const { return tree_.read()[rel]; }
 
   bool run() {
-    return downloadGamePackage(downloader_, reports_, [this](int ms) { sleeps_.push_back(ms); });
+    return downloadGamePackage(downloader_, reports_);
   }
   // 0x1102 reports without the stage-4 eighths, which depend on the transfer.
   Progress stages() const {
@@ -127,9 +128,9 @@ class PackageStepTest : public ::testing::Test {
   LauncherState state_;
   FakeReportPlatform platform_;
   ScriptedMessageBoxes boxes_;
+  FakeClock clock_;
   LauncherReports reports_;
   HttpDownloader downloader_;
-  std::vector<int> sleeps_;
   std::string serverFolder_;
 };
 
@@ -182,6 +183,38 @@ TEST_F(PackageStepTest, PartialOfTheCurrentVersionIsResumed) {
   EXPECT_TRUE(downloads().empty());
 }
 
+// A resume that nginx answers with 416 "bytes */<size>": a partial file of
+// exactly that size is whole (the last run ended before its rename); a
+// longer one cannot be resumed and starts over.
+TEST_F(PackageStepTest, PartialAnsweredWith416) {
+  const std::string package = gamePackage("1.0.5");
+  struct Case {
+    const char* name;
+    std::string partial;
+    std::vector<std::string> wantRequests;  // in order, as the access log shows them
+  } cases[] = {
+      {"whole", package, {"range=bytes=" + std::to_string(package.size()) + "- 416"}},
+      {"longer", package + "trailing junk",
+       {"range=bytes=" + std::to_string(package.size() + 13) + "- 416", "range=- 200"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    serverFolder_ = std::string("pkg-416-") + c.name;
+    putDownload(L"KX-1.0.5.temp", c.partial);
+    const std::wstring url = serve("KX-1.0.5.zip", package);
+    patchList(L"", L"1.0.5", url);
+    ASSERT_TRUE(run()) << state_.errorText;
+    expectUnpacked("1.0.5");
+    const auto requests = nginxRequests();
+    ASSERT_EQ(requests.size(), c.wantRequests.size());
+    for (size_t i = 0; i < requests.size(); ++i) {
+      EXPECT_NE(std::string::npos, requests[i].find(c.wantRequests[i])) << requests[i];
+    }
+    EXPECT_TRUE(boxes_.requests().empty());
+    EXPECT_TRUE(downloads().empty());
+  }
+}
+
 TEST_F(PackageStepTest, PartialOfAnotherVersionIsDeletedAndDownloadStartsOver) {
   putDownload(L"KX-1.0.4.temp", std::string(300, 'x'));
   const std::wstring url = serve("KX-1.0.5.zip", gamePackage("1.0.5"));
@@ -210,12 +243,14 @@ TEST_F(PackageStepTest, MissingMiniverAcceptsAnyPackage) {
   expectUnpacked("0.0.1");
 }
 
+// A package from the download folder that does not unpack is deleted, so the
+// next run downloads instead of failing on it again.
 TEST_F(PackageStepTest, NameWithZipInsideCountsAsAPackageAndFailsToUnpack) {
   putDownload(L"notes.zip.txt", "just notes");
   patchList(L"1.0.4", L"1.0.5", kNoServer);
   EXPECT_FALSE(run());
   EXPECT_EQ(L"解压游戏资源包失败", state_.errorText);
-  EXPECT_EQ((test::FileTree{{L"notes.zip.txt", "just notes"}}), downloads());
+  EXPECT_TRUE(downloads().empty());
   EXPECT_EQ((Progress{{5, 1}}), stages());
   EXPECT_EQ(0u, tree_.read().count(L"Kx\\findownload.dat"));
 }
@@ -232,7 +267,7 @@ TEST_F(PackageStepTest, MissingApkverNamesThePackageKxDash) {
 
 TEST_F(PackageStepTest, ThreeFailedAttemptsAnsweredOk) {
   putDownload(L"KX-1.0.5.temp", std::string(300, 'p'));
-  // Cut after 1000 bytes every time: each attempt resumes from byte 300 again.
+  // Cut after 1000 bytes every time: each attempt resumes where the file ends.
   const std::wstring url = serverUrl("KX_MISBEHAVE_DIR") + L"/cut/5000/1000/three";
   patchList(L"", L"1.0.5", url);
   EXPECT_FALSE(run());
@@ -244,11 +279,11 @@ TEST_F(PackageStepTest, ThreeFailedAttemptsAnsweredOk) {
     EXPECT_EQ(L"下载异常", box.caption);
     EXPECT_EQ(static_cast<uint32_t>(kMbOkCancel), box.style);
   }
-  EXPECT_EQ((std::vector<int>{500, 500, 500}), sleeps_);
+  EXPECT_EQ((std::vector<uint32_t>{500, 500, 500}), clock_.sleeps());
   EXPECT_EQ(3u, requestsFor("KX_MISBEHAVE_DIR", "requests.log", "/three/").size());
-  // The partial file keeps what arrived: its 300 bytes and the 1000 after them.
+  // The partial file keeps what arrived: its 300 bytes and 1000 per attempt.
   const std::string kept = downloads()[L"KX-1.0.5.temp"];
-  ASSERT_EQ(1300u, kept.size());
+  ASSERT_EQ(3300u, kept.size());
   EXPECT_EQ(std::string(300, 'p'), kept.substr(0, 300));
   EXPECT_EQ((Progress{{3, 1}}), stages());
 }
@@ -260,7 +295,7 @@ TEST_F(PackageStepTest, CancelAtTheFirstBoxMakesOneRequest) {
   EXPECT_FALSE(run());
   EXPECT_EQ(L"加载资源失败，请检查网络，刷新页面再试", state_.errorText);
   EXPECT_EQ(1u, boxes_.requests().size());
-  EXPECT_TRUE(sleeps_.empty());
+  EXPECT_TRUE(clock_.sleeps().empty());
   EXPECT_EQ(1u, requestsFor("KX_MISBEHAVE_DIR", "requests.log", "/cancel/").size());
 }
 
@@ -304,12 +339,12 @@ class BrowserEndsDuringDownload : public FakeReportPlatform {
 
 TEST_F(PackageStepTest, BrowserGoneAfterTheDownloadEndsTheLauncher) {
   BrowserEndsDuringDownload platform(downloader_);
-  LauncherReports reports(state_, platform, boxes_);
+  LauncherReports reports(state_, platform, boxes_, clock_);
   int process = 0;
   state_.hBrowserProcess = std::shared_ptr<void>(&process, [](void*) {});
   const std::wstring url = serve("KX-1.0.5.zip", gamePackage("1.0.5"));
   patchList(L"", L"1.0.5", url);
-  EXPECT_FALSE(downloadGamePackage(downloader_, reports, [](int) {}));
+  EXPECT_FALSE(downloadGamePackage(downloader_, reports));
   EXPECT_EQ(std::vector<int>{1}, platform.exitCodes);
   EXPECT_FALSE(state_.hBrowserProcess);
   EXPECT_EQ(0u, tree_.read().count(L"Kx\\kxmain.dll"));

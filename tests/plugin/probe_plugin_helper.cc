@@ -38,7 +38,7 @@ void GamePluginHelper::init() {
   for (const char* event :
        {kx::page::kEventPageLoaded, kx::page::kEventLogin, kx::page::kEventClientRepair}) {
     sdkManager.registerHandler(event, [this, event](WebSDK::EventFields fields) {
-      if (std::string(event) == kx::page::kEventPageLoaded) pageLoaded = 1;
+      if (std::string(event) == kx::page::kEventPageLoaded) controller().pageLoaded = 1;
       probe(owner, {"event", event, WebSDK::fieldsText(fields)});
     });
   }
@@ -85,6 +85,4 @@ void GamePluginHelper::setParams(const std::wstring& text) {
   probe(owner, {"setParams", std::to_string(text.size()), kx::wideToUtf8(text, utf8)});
 }
 
-bool GamePluginHelper::isReady() const {
-  return pageLoaded != 0 && owner && owner->isWindowAttached();
-}
+bool GamePluginHelper::isReady() const { return controller_.isReady(); }

@@ -32,6 +32,8 @@ http {
     listen 127.0.0.1:$port;
     root $dir/www;
     etag off;
+    # The same files at 256 KiB/s, for tests that act while a download runs.
+    location /slow/ { alias $dir/www/; limit_rate 262144; }
   }
 }
 CONF

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/base/unicode.h"
 #include "common/protocol/copy_data.h"
 #include "common/protocol/payloads.h"
-#include "tests/support/utf16_text.h"
 
 namespace kx::test {
 namespace {

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/utf16_text.h"
-
 namespace kx::test {
 namespace {
 
@@ -27,22 +25,30 @@ TEST(CopyDataLogTest, DescribesEveryLayoutFieldByField) {
       {0x1102, {4, 8}, "0x1102 CD_LAUNCH_PROGRESS progress=4 status=8 cbData=2"},
       {0x3101, {6, 0}, "0x3101 CD_GAME_PROGRESS progress=6 status=0 cbData=2"},
       {0x1103, {'o', 0, 'k', 0, 0, 0}, "0x1103 CD_LAUNCH_MSG_INFO text=\"ok\" cbData=6"},
-      {0x1104, {1, 0, 0, 0, 2, 1, 0, 0, 3, 0, 0, 0x80},
+      {0x1104,
+       {1, 0, 0, 0, 2, 1, 0, 0, 3, 0, 0, 0x80},
        "0x1104 CD_DOWNLOAD_SPEED downloadSpeed=1 curBytesRead=258 totalBytes=2147483651 cbData=12"},
-      {0x1105, {7, 0, 0, 0, 9, 0, 0, 0}, "0x1105 CD_UNZIP_PROGRESS curFiles=7 totalFiles=9 cbData=8"},
+      {0x1105,
+       {7, 0, 0, 0, 9, 0, 0, 0},
+       "0x1105 CD_UNZIP_PROGRESS curFiles=7 totalFiles=9 cbData=8"},
       {0x0003, {2}, "0x0003 CD_GAME_RELAUNCH switchMode=2 cbData=1"},
-      {0x0101, {0x34, 0x12, 0, 0, 0x10, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF},
+      {0x0101,
+       {0x34, 0x12, 0, 0, 0x10, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF},
        "0x0101 CD_GAME_CLIENT_INFO hGameWnd=4660 processId=16 startStatus=-1 cbData=12"},
-      {0x0102, {5, 0, 9, 9, 'p', 0, 0x2D, 0x4E, 0, 0},
+      {0x0102,
+       {5, 0, 9, 9, 'p', 0, 0x2D, 0x4E, 0, 0},
        "0x0102 CD_GAME_SDK_CALL funcID=5 param=\"p\xE4\xB8\xAD\" cbData=10"},
-      {0x0104, {0x20, 3, 0, 0, 0x58, 2, 0, 0, 1, 0, 0, 0},
+      {0x0104,
+       {0x20, 3, 0, 0, 0x58, 2, 0, 0, 1, 0, 0, 0},
        "0x0104 CD_GAME_MAIN_SIZE mainWidth=800 mainHeight=600 customSize=1 cbData=12"},
       {0x2101, {4, 0, 0, 0, 0, 0}, "0x2101 CD_SDK_NOTIFY kind=4 text=\"\" cbData=6"},
-      {0x2101, {1, 0, 3, 0, 'a', 0, ' ', 0, '"', 0, 0, 0},
+      {0x2101,
+       {1, 0, 3, 0, 'a', 0, ' ', 0, '"', 0, 0, 0},
        "0x2101 CD_SDK_NOTIFY kind=1 text=\"a \\\"\" cbData=12"},
       {0x2102, {1}, "0x2102 CD_QUIT_GAME value=1 cbData=1"},
       {0x2103, {0}, "0x2103 CD_SHOW_GAME show=0 cbData=1"},
-      {0x2104, {0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0},
+      {0x2104,
+       {0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0},
        "0x2104 CD_RESIZE_GAME width=-1 height=2 cbData=8"},
       {0x2105, {1, 0, 0, 0}, "0x2105 CD_CHAT_BUTTON value=1 cbData=4"},
       // Boundaries: one byte short of each fixed layout is malformed.
@@ -76,16 +82,6 @@ TEST(CopyDataLogTest, BrowserInfoShowsVersionsConstantWordsAndText) {
 
 TEST(CopyDataLogTest, QuotesControlsAndBackslashes) {
   EXPECT_EQ(quoteText(u"a\\b\n\x01"), "\"a\\\\b\\u000a\\u0001\"");
-}
-
-TEST(Utf16TextTest, RoundTripsAndReplacesInvalidInput) {
-  EXPECT_EQ(utf16ToUtf8(u"\u4E2D\U0001F600x"), "\xE4\xB8\xAD\xF0\x9F\x98\x80x");
-  EXPECT_EQ(utf8ToUtf16("\xE4\xB8\xAD\xF0\x9F\x98\x80x"), u"\u4E2D\U0001F600x");
-  EXPECT_EQ(utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
-  // Truncated sequence, overlong form, stray continuation byte.
-  EXPECT_EQ(utf8ToUtf16("\xE4\xB8"), u"\uFFFD");
-  EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD");
-  EXPECT_EQ(utf8ToUtf16("\x80" "a"), u"\uFFFDa");
 }
 
 }  // namespace

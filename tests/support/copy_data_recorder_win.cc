@@ -24,6 +24,17 @@ bool registerClassOnce(WNDPROC proc) {
 
 }  // namespace
 
+bool sendCopyData(HWND to, WPARAM wParam, uint32_t id, const std::vector<uint8_t>& payload,
+                  uint32_t timeoutMs) {
+  COPYDATASTRUCT cds = {};
+  cds.dwData = id;
+  cds.cbData = static_cast<DWORD>(payload.size());
+  cds.lpData = payload.empty() ? nullptr : const_cast<uint8_t*>(payload.data());
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(to, WM_COPYDATA, wParam, reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL,
+                             timeoutMs, &result) != 0;
+}
+
 CopyDataRecorder::CopyDataRecorder() {
   thread_ = std::thread([this] { run(); });
   std::unique_lock<std::mutex> lock(mutex_);

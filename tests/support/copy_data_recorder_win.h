@@ -19,11 +19,11 @@
 namespace kx::test {
 
 struct CopyDataRecord {
-  uint32_t id = 0;              // COPYDATASTRUCT::dwData
-  uint32_t wParam = 0;          // low 32 bits: the sender's window or 0
-  uint32_t cbData = 0;          // as received, even with a null lpData
-  std::vector<uint8_t> bytes;   // the payload as received (empty for a null lpData)
-  std::string line;             // describeCopyData(), e.g. "0x1102 CD_LAUNCH_PROGRESS ..."
+  uint32_t id = 0;             // COPYDATASTRUCT::dwData
+  uint32_t wParam = 0;         // low 32 bits: the sender's window or 0
+  uint32_t cbData = 0;         // as received, even with a null lpData
+  std::vector<uint8_t> bytes;  // the payload as received (empty for a null lpData)
+  std::string line;            // describeCopyData(), e.g. "0x1102 CD_LAUNCH_PROGRESS ..."
 
   // The little-endian 32-bit field at |offset|; 0 past the payload's end.
   uint32_t u32At(size_t offset) const {
@@ -33,6 +33,11 @@ struct CopyDataRecord {
            (static_cast<uint32_t>(bytes[offset + 3]) << 24);
   }
 };
+
+// Sends one WM_COPYDATA as a test plays a party of the protocol (e.g. the game
+// client to a plug-in window); true when the call succeeded within |timeoutMs|.
+bool sendCopyData(HWND to, WPARAM wParam, uint32_t id, const std::vector<uint8_t>& payload,
+                  uint32_t timeoutMs = 20000);
 
 class CopyDataRecorder {
  public:

@@ -1,8 +1,7 @@
 #include "tests/support/copy_data_recorder_win.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <thread>

@@ -37,8 +37,8 @@ class GameStandin {
       log_.line("exit " + std::to_string(kExitNoWindow));
       return kExitNoWindow;
     }
-    const GameClientInfo info{toWire32(reinterpret_cast<uintptr_t>(window_)),
-                              GetCurrentProcessId(), script_.startStatus};
+    const GameClientInfo info{toWire32(reinterpret_cast<uintptr_t>(window_)), GetCurrentProcessId(),
+                              script_.startStatus};
     send(CD_GAME_CLIENT_INFO, encodeGameClientInfo(info));
     SetTimer(window_, kLifetimeTimer, script_.lifetimeMs, nullptr);
     for (size_t i = 0; i < script_.steps.size() && !ended_; ++i) {
@@ -78,8 +78,8 @@ class GameStandin {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = L"KxMainStandin";
     if (RegisterClassExW(&wc) == 0) return false;
-    window_ = CreateWindowExW(0, wc.lpszClassName, L"kxmain stand-in", WS_POPUP, 0, 0,
-                              args_.width, args_.height, nullptr, nullptr, instance, this);
+    window_ = CreateWindowExW(0, wc.lpszClassName, L"kxmain stand-in", WS_POPUP, 0, 0, args_.width,
+                              args_.height, nullptr, nullptr, instance, this);
     return window_ != nullptr;
   }
 

@@ -1,15 +1,15 @@
 // The stand-in game client, run for real: its handshake with a recorder
 // window, what it does with the plug-in's messages, its log and its script.
-#include <windows.h>
+#include "tests/support/game_standin_win.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
 
 #include "common/protocol/wire.h"
 #include "tests/support/copy_data_recorder_win.h"
-#include "tests/support/game_standin_win.h"
 #include "tests/support/test_tree_win.h"
 
 namespace kx::test {
@@ -17,16 +17,6 @@ namespace {
 
 // Generous bounds on waits for another process; nothing waits them out.
 constexpr uint32_t kWaitMs = 20000;
-
-bool sendTo(HWND to, WPARAM wParam, uint32_t id, std::vector<uint8_t> bytes) {
-  COPYDATASTRUCT cds = {};
-  cds.dwData = id;
-  cds.cbData = static_cast<DWORD>(bytes.size());
-  cds.lpData = bytes.data();
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutW(to, WM_COPYDATA, wParam, reinterpret_cast<LPARAM>(&cds),
-                             SMTO_NORMAL, kWaitMs, &result) != 0;
-}
 
 HWND gameWindow(const CopyDataRecord& info) {
   return reinterpret_cast<HWND>(fromWire32(info.u32At(0)));
@@ -74,18 +64,19 @@ TEST_F(GameStandinTest, ReportsItsWindowThenObeysShowResizeAndQuit) {
   EXPECT_EQ(windowSize(hGame).cy, 480);
 
   const WPARAM self = reinterpret_cast<WPARAM>(recorder_.window());
-  ASSERT_TRUE(sendTo(hGame, self, 0x2103, {1}));
+  ASSERT_TRUE(sendCopyData(hGame, self, 0x2103, {1}));
   EXPECT_TRUE(IsWindowVisible(hGame));
-  ASSERT_TRUE(sendTo(hGame, self, 0x2104, {0x40, 1, 0, 0, 0xC8, 0, 0, 0}));
+  ASSERT_TRUE(sendCopyData(hGame, self, 0x2104, {0x40, 1, 0, 0, 0xC8, 0, 0, 0}));
   EXPECT_EQ(windowSize(hGame).cx, 320);
   EXPECT_EQ(windowSize(hGame).cy, 200);
-  ASSERT_TRUE(sendTo(hGame, self, 0x2103, {0}));
+  ASSERT_TRUE(sendCopyData(hGame, self, 0x2103, {0}));
   EXPECT_FALSE(IsWindowVisible(hGame));
   // A short resize is logged as such and changes nothing.
-  ASSERT_TRUE(sendTo(hGame, self, 0x2104, {1, 0, 0, 0, 1, 0, 0}));
+  ASSERT_TRUE(sendCopyData(hGame, self, 0x2104, {1, 0, 0, 0, 1, 0, 0}));
   EXPECT_EQ(windowSize(hGame).cx, 320);
-  ASSERT_TRUE(sendTo(hGame, self, 0x2101, {1, 0, 5, 0, 'a', 0, 'b', 0, 'c', 0, ' ', 0, '2', 0, 0, 0}));
-  ASSERT_TRUE(sendTo(hGame, 0, 0x2102, {1}));
+  ASSERT_TRUE(
+      sendCopyData(hGame, self, 0x2101, {1, 0, 5, 0, 'a', 0, 'b', 0, 'c', 0, ' ', 0, '2', 0, 0, 0}));
+  ASSERT_TRUE(sendCopyData(hGame, 0, 0x2102, {1}));
 
   ASSERT_TRUE(game.waitForExit(kWaitMs));
   EXPECT_EQ(game.exitCode(), 0u);
@@ -108,12 +99,12 @@ TEST_F(GameStandinTest, ReportsItsWindowThenObeysShowResizeAndQuit) {
 
 TEST_F(GameStandinTest, ScriptSendsAtStartAfterADelayAndOnReceipt) {
   GameStandinRun game(folder());
-  ASSERT_TRUE(game.install(
-      "status 7\n"
-      "send 0x0003 2\n"
-      "after 30 send 0x3101 5 1\n"
-      "on 0x2103 send 0x0104 800 600 1\n"
-      "on 0x2105 exit 9\n"));
+  ASSERT_TRUE(
+      game.install("status 7\n"
+                   "after 30 send 0x3101 5 1\n"
+                   "send 0x0003 2\n"
+                   "on 0x2103 send 0x0104 800 600 1\n"
+                   "on 0x2105 exit 9\n"));
   ASSERT_TRUE(game.start(args()));
 
   const auto relaunch = recorder_.waitFor(0x0003, kWaitMs);
@@ -123,20 +114,23 @@ TEST_F(GameStandinTest, ScriptSendsAtStartAfterADelayAndOnReceipt) {
   ASSERT_TRUE(progress.has_value());
   EXPECT_EQ(progress->bytes, (std::vector<uint8_t>{5, 1}));
 
+  // The delayed step, though first in the script, comes after the start steps.
   const CopyDataRecorder::Records first = recorder_.records();
-  ASSERT_GE(first.size(), 2u);
+  ASSERT_EQ(first.size(), 3u);
   EXPECT_EQ(first[0].id, 0x0101u);
   EXPECT_EQ(first[0].line.substr(first[0].line.find(" startStatus")), " startStatus=7 cbData=12");
   EXPECT_EQ(first[1].id, 0x0003u);
+  EXPECT_EQ(first[2].id, 0x3101u);
 
   const HWND hGame = gameWindow(first[0]);
   EXPECT_EQ(recorder_.waitFor(0x0104, 0).has_value(), false);  // only on receipt
-  ASSERT_TRUE(sendTo(hGame, 0, 0x2103, {1}));
+  ASSERT_TRUE(sendCopyData(hGame, 0, 0x2103, {1}));
   const auto size = recorder_.waitFor(0x0104, kWaitMs);
   ASSERT_TRUE(size.has_value());
-  EXPECT_EQ(size->line, "0x0104 CD_GAME_MAIN_SIZE mainWidth=800 mainHeight=600 customSize=1 cbData=12");
+  EXPECT_EQ(size->line,
+            "0x0104 CD_GAME_MAIN_SIZE mainWidth=800 mainHeight=600 customSize=1 cbData=12");
 
-  ASSERT_TRUE(sendTo(hGame, 0, 0x2105, {1, 0, 0, 0}));
+  ASSERT_TRUE(sendCopyData(hGame, 0, 0x2105, {1, 0, 0, 0}));
   ASSERT_TRUE(game.waitForExit(kWaitMs));
   EXPECT_EQ(game.exitCode(), 9u);
 }
@@ -149,14 +143,14 @@ TEST_F(GameStandinTest, IgnoredQuitKeepsItRunning) {
   ASSERT_TRUE(info.has_value());
   const HWND hGame = gameWindow(*info);
 
-  ASSERT_TRUE(sendTo(hGame, 0, 0x2102, {1}));
+  ASSERT_TRUE(sendCopyData(hGame, 0, 0x2102, {1}));
   // The scripted answer is posted after the quit would have been: it arrives
   // only from a stand-in that did not quit.
   ASSERT_TRUE(recorder_.waitFor(0x0104, kWaitMs).has_value());
   EXPECT_EQ(WaitForSingleObject(game.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
   EXPECT_TRUE(IsWindow(hGame));
 
-  ASSERT_TRUE(sendTo(hGame, 0, 0x2103, {0}));
+  ASSERT_TRUE(sendCopyData(hGame, 0, 0x2103, {0}));
   ASSERT_TRUE(game.waitForExit(kWaitMs));
   const std::vector<std::string> log = game.log();
   ASSERT_GE(log.size(), 4u);
@@ -184,15 +178,17 @@ TEST_F(GameStandinTest, ScriptFromTheEnvironmentUnlessAFileIsBeside) {
   for (const CopyDataRecord& r : recorder_.records()) {
     if (r.id == 0x0003) relaunches.push_back(r.line);
   }
-  EXPECT_EQ(relaunches, (std::vector<std::string>{"0x0003 CD_GAME_RELAUNCH switchMode=4 cbData=1",
-                                                  "0x0003 CD_GAME_RELAUNCH switchMode=6 cbData=1"}));
+  EXPECT_EQ(relaunches,
+            (std::vector<std::string>{"0x0003 CD_GAME_RELAUNCH switchMode=4 cbData=1",
+                                      "0x0003 CD_GAME_RELAUNCH switchMode=6 cbData=1"}));
 }
 
 TEST_F(GameStandinTest, RefusesABadCommandLineOrScriptBeforeReporting) {
   {
     GameStandinRun game(folder());
     ASSERT_TRUE(game.install());
-    ASSERT_TRUE(game.startWithArguments(L"__KXGAME_NORMAL_TAG__ " + std::to_wstring(recorder_.windowValue()) + L" 2"));
+    ASSERT_TRUE(game.startWithArguments(L"__KXGAME_NORMAL_TAG__ " +
+                                        std::to_wstring(recorder_.windowValue()) + L" 2"));
     ASSERT_TRUE(game.waitForExit(kWaitMs));
     EXPECT_EQ(game.exitCode(), 2u);
     ASSERT_EQ(game.log().size(), 1u);

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "common/base/unicode.h"
 #include "common/protocol/copy_data.h"
-#include "tests/support/utf16_text.h"
 
 namespace kx::standin {
 namespace {
@@ -71,7 +71,8 @@ bool parseNumber(const std::string& word, long long min, long long max, long lon
     value = value * base + digit;
     if (value > 0xFFFFFFFFull + 1) return false;
   }
-  const long long signedValue = negative ? -static_cast<long long>(value) : static_cast<long long>(value);
+  const long long signedValue =
+      negative ? -static_cast<long long>(value) : static_cast<long long>(value);
   if (signedValue < min || signedValue > max) return false;
   out = signedValue;
   return true;
@@ -170,7 +171,7 @@ class Parser {
         out = encodeLaunchProgress({static_cast<uint8_t>(v[0]), static_cast<uint8_t>(v[1])});
         return true;
       case CD_LAUNCH_MSG_INFO:
-        out = encodeLaunchMsgInfo(test::utf8ToUtf16(w.rest()));
+        out = encodeLaunchMsgInfo(utf8ToUtf16(w.rest()));
         return true;
       case CD_DOWNLOAD_SPEED:
         if (!numbers(w, {{"downloadSpeed", u32}, {"curBytesRead", u32}, {"totalBytes", u32}}, v)) {
@@ -191,21 +192,21 @@ class Parser {
         if (!numbers(w, {{"hGameWnd", u32}, {"processId", u32}, {"startStatus", i32}}, v)) {
           return false;
         }
-        out = encodeGameClientInfo({static_cast<uint32_t>(v[0]), static_cast<uint32_t>(v[1]),
-                                    static_cast<int32_t>(v[2])});
+        out = encodeGameClientInfo(
+            {static_cast<uint32_t>(v[0]), static_cast<uint32_t>(v[1]), static_cast<int32_t>(v[2])});
         return true;
       case CD_GAME_SDK_CALL: {
         long long func = 0;
         if (!number(w, "funcID", u16, func)) return false;
-        out = encodeGameSdkCall({static_cast<uint16_t>(func), test::utf8ToUtf16(w.rest())});
+        out = encodeGameSdkCall({static_cast<uint16_t>(func), utf8ToUtf16(w.rest())});
         return true;
       }
       case CD_GAME_MAIN_SIZE:
         if (!numbers(w, {{"mainWidth", i32}, {"mainHeight", i32}, {"customSize", i32}}, v)) {
           return false;
         }
-        out = encodeGameMainSize({static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]),
-                                  static_cast<int32_t>(v[2])});
+        out = encodeGameMainSize(
+            {static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2])});
         return true;
       default:
         return fail("no fields known for " + std::to_string(id) + "; use hex");
@@ -228,7 +229,7 @@ class Parser {
     }
     if (verb == "start-game") {
       step.kind = ActionKind::kStartGame;
-      step.folder = test::utf8ToUtf16(w.rest());
+      step.folder = utf8ToUtf16(w.rest());
       if (step.folder.empty()) return fail("start-game needs a folder");
       return true;
     }
@@ -287,13 +288,5 @@ class Parser {
 }  // namespace
 
 ParseResult parseScript(const std::string& utf8) { return Parser().run(utf8); }
-
-std::vector<const Step*> stepsOn(const Script& script, uint32_t id) {
-  std::vector<const Step*> out;
-  for (const Step& s : script.steps) {
-    if (s.trigger == Trigger::kOn && s.onId == id) out.push_back(&s);
-  }
-  return out;
-}
 
 }  // namespace kx::standin

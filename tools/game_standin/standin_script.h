@@ -39,9 +39,9 @@ struct Step {
 };
 
 struct Script {
-  int32_t startStatus = 0;       // the game's 0x0101 status ("status N")
-  std::set<uint32_t> ignored;    // received and logged, but not acted on ("ignore ID")
-  uint32_t lifetimeMs = 60000;   // ends by itself after this, so it never lingers
+  int32_t startStatus = 0;      // the game's 0x0101 status ("status N")
+  std::set<uint32_t> ignored;   // received and logged, but not acted on ("ignore ID")
+  uint32_t lifetimeMs = 60000;  // ends by itself after this, so it never lingers
   std::vector<Step> steps;
 };
 
@@ -52,9 +52,6 @@ struct ParseResult {
 };
 
 ParseResult parseScript(const std::string& utf8);
-
-// The steps for a received message, in script order.
-std::vector<const Step*> stepsOn(const Script& script, uint32_t id);
 
 }  // namespace kx::standin
 

@@ -1,12 +1,11 @@
 #include "tools/launcher_standin/launch_line.h"
 
-#include "common/protocol/wire.h"
-#include "tests/support/utf16_text.h"
+#include "common/base/unicode.h"
 
 namespace kx::standin {
 namespace {
 
-std::string utf8(const std::wstring& text) { return test::utf16ToUtf8(wideToU16(text)); }
+std::string utf8(const std::wstring& text) { return utf8FromWide(text); }
 
 }  // namespace
 

@@ -1,7 +1,6 @@
 // The stand-in launcher, run for real with a recorder as the plug-in window.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -47,7 +46,9 @@ class LauncherStandinTest : public ::testing::Test {
     ASSERT_TRUE(CopyFileW(launcherStandinPath().c_str(), exe_.c_str(), FALSE));
   }
   std::wstring rec() const { return std::to_wstring(recorder_.windowValue()); }
-  std::vector<std::string> log() const { return readStandinLog(tree_.path(L"system32\\KXLaunch.log")); }
+  std::vector<std::string> log() const {
+    return readStandinLog(tree_.path(L"system32\\KXLaunch.log"));
+  }
 
   TempTree tree_{L"launcher_standin"};
   CopyDataRecorder recorder_;
@@ -57,19 +58,21 @@ class LauncherStandinTest : public ::testing::Test {
 TEST_F(LauncherStandinTest, LogsItsCommandLineAndSendsTheScriptedReports) {
   ScopedEnv script(L"KX_LAUNCHER_STANDIN_SCRIPT",
                    L"send 0x1102 1 1;send 0x1104 1000 2000 3000\nsend 0x1105 3 9;send 0x1102 4 8");
-  const std::wstring args = L"__KX_LAUNCH_NORMAL__ " + rec() + L" 4321 800 600 http://127.0.0.1/list LocalDir@C:\\k";
+  const std::wstring args =
+      L"__KX_LAUNCH_NORMAL__ " + rec() + L" 4321 800 600 http://127.0.0.1/list LocalDir@C:\\k";
   ChildProcess launcher;
   ASSERT_TRUE(launcher.start(exe_, args));
   ASSERT_TRUE(launcher.waitForExit(kWaitMs));
   EXPECT_EQ(launcher.exitCode(), 0u);
 
   ASSERT_TRUE(recorder_.waitForCount(4, kWaitMs));
-  EXPECT_EQ(recorder_.lines(),
-            (std::vector<std::string>{
-                "0x1102 CD_LAUNCH_PROGRESS progress=1 status=1 cbData=2",
-                "0x1104 CD_DOWNLOAD_SPEED downloadSpeed=1000 curBytesRead=2000 totalBytes=3000 cbData=12",
-                "0x1105 CD_UNZIP_PROGRESS curFiles=3 totalFiles=9 cbData=8",
-                "0x1102 CD_LAUNCH_PROGRESS progress=4 status=8 cbData=2"}));
+  EXPECT_EQ(
+      recorder_.lines(),
+      (std::vector<std::string>{
+          "0x1102 CD_LAUNCH_PROGRESS progress=1 status=1 cbData=2",
+          "0x1104 CD_DOWNLOAD_SPEED downloadSpeed=1000 curBytesRead=2000 totalBytes=3000 cbData=12",
+          "0x1105 CD_UNZIP_PROGRESS curFiles=3 totalFiles=9 cbData=8",
+          "0x1102 CD_LAUNCH_PROGRESS progress=4 status=8 cbData=2"}));
   for (const CopyDataRecord& r : recorder_.records()) EXPECT_EQ(r.wParam, 0u);
 
   const std::vector<std::string> lines = log();
@@ -134,14 +137,9 @@ TEST_F(LauncherStandinTest, StartsTheGameStandinWhichReportsToThePluginWindow) {
   EXPECT_EQ(lines[3], "start-game " + narrow(gameDir) + "\\kxmain.exe ok");
 
   // End the game through its window.
-  const uint32_t h = info->u32At(0);
-  const uint8_t quit = 1;
-  COPYDATASTRUCT cds = {0x2102, 1, const_cast<uint8_t*>(&quit)};
-  DWORD_PTR result = 0;
   ScopedHandle process(OpenProcess(SYNCHRONIZE, FALSE, info->u32At(4)));
   ASSERT_TRUE(process.valid());
-  SendMessageTimeoutW(reinterpret_cast<HWND>(fromWire32(h)), WM_COPYDATA, 0,
-                      reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, kWaitMs, &result);
+  ASSERT_TRUE(sendCopyData(reinterpret_cast<HWND>(fromWire32(info->u32At(0))), 0, 0x2102, {1}));
   EXPECT_EQ(WaitForSingleObject(process.get(), kWaitMs), static_cast<DWORD>(WAIT_OBJECT_0));
 }
 
