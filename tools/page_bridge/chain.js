@@ -4,7 +4,7 @@
 // the system folder and the stand-in game client it starts. Used by the chain
 // test and by make demo.
 const path = require('node:path');
-const { openSession, until } = require('./session.js');
+const { openSession, until, REPO } = require('./session.js');
 
 const UPDATE_URL = 'http://127.0.0.1:9/kx/patchlist.txt';
 
@@ -117,4 +117,17 @@ async function captureMoments(s, dir, prefix) {
   return shots;
 }
 
-module.exports = { UPDATE_URL, LAUNCHER_SCRIPT, GAME_SCRIPT, NASTY_TEXTS, sdkCallHex, inOrder, chainSession, captureMoments };
+// The real launcher, update server and packed sample game (real_chain.py).
+function realSession(extra) {
+  return openSession({
+    dll: process.env.KX_PLUGIN_DLL,
+    real: { work: path.join(REPO, 'build', 'page-real'), sizeMb: 8 },
+    beforeLoad: observeStatus,
+    ...extra,
+  });
+}
+
+module.exports = {
+  UPDATE_URL, LAUNCHER_SCRIPT, GAME_SCRIPT, NASTY_TEXTS, sdkCallHex, inOrder, chainSession, realSession,
+  captureMoments,
+};

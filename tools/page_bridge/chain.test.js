@@ -4,7 +4,7 @@
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const { until, pollUntil, readLog, answerBox, shotsDir } = require('./session.js');
-const { UPDATE_URL, NASTY_TEXTS, inOrder, chainSession, captureMoments } = require('./chain.js');
+const { UPDATE_URL, NASTY_TEXTS, inOrder, chainSession, realSession, captureMoments } = require('./chain.js');
 
 test('a launch seen from the page: phases to 100, status texts in order, the game area, login to the game', async (t) => {
   const s = await chainSession();
@@ -74,4 +74,22 @@ test('a repair from the page ends the run and starts the chosen repair launch', 
     assert.deepEqual(modes(), ['normal', mode]);
     await s.close();
   }
+});
+
+test('with the real launcher, update server and packed game: phases to 100, status texts in order, login to the game', async (t) => {
+  const s = await realSession();
+  t.after(() => s.close());
+  await until(s, () => document.getElementById('game-area').classList.contains('shown'), null, 180000);
+  const seen = await s.page.evaluate(() => window.seen);
+  assert.ok(inOrder(seen.status, ['游戏插件已就绪', '正在准备游戏目录…', '已获取更新列表', '开始下载游戏资源…',
+    '正在下载游戏资源…', '正在解压游戏资源…', '游戏资源校验完成', '正在启动游戏…', '游戏已就绪']),
+  JSON.stringify(seen.status));
+  assert.ok(inOrder(seen.percent, ['1%', '3%', '6%', '8%', '10%', '60%', '90%', '95%', '100%']),
+    JSON.stringify(seen.percent));
+  assert.equal(seen.percent[seen.percent.length - 1], '100%');
+
+  await s.page.click('#login-button');
+  const notice = await pollUntil(() => readLog(s.logs.game).find((l) => l.includes('0x2101')), 20000, 'the 0x2101 notice');
+  assert.match(notice, /^recv wParam=\d+ 0x2101 CD_SDK_NOTIFY kind=1 text="code1 2" cbData=\d+$/);
+  assert.deepEqual(s.pageErrors, []);
 });

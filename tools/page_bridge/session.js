@@ -2,7 +2,7 @@
 // One run of the sample page: a Wine prefix of its own (copied from the run's
 // template), the test browser on a plug-in DLL, the bridge, and headless
 // Chromium with a fresh profile. close() ends what it started.
-const { spawnSync } = require('node:child_process');
+const { spawn, spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
 const puppeteer = require('puppeteer-core');
@@ -62,21 +62,55 @@ function readLog(file) {
 // KXLaunch.exe, or none), chain ({launcher, game, launcherScript, gameScript}:
 // signed stand-ins instead), query (extra page parameters), viewport,
 // beforeLoad(page).
+// The real chain (real_chain.py): its JSON line once it is up.
+function startRealChain(session, real) {
+  const child = spawn('python3', [path.join(__dirname, 'real_chain.py'), '--work', real.work,
+    '--size-mb', String(real.sizeMb || 8)], { stdio: ['pipe', 'pipe', 'pipe'] });
+  session.realChain = child;
+  session.realChainErr = '';
+  child.stderr.setEncoding('utf8');
+  child.stderr.on('data', (d) => { session.realChainErr += d; });
+  return new Promise((resolve, reject) => {
+    let out = '';
+    child.stdout.setEncoding('utf8');
+    child.stdout.on('data', (d) => {
+      out += d;
+      if (out.includes('\n')) resolve(JSON.parse(out.slice(0, out.indexOf('\n'))));
+    });
+    child.on('exit', (code) => reject(new Error(`real chain ended (${code}): ${session.realChainErr}`)));
+  });
+}
+
 async function openSession(options) {
   const template = path.join(wineDir(), 'template');
   if (!fs.existsSync(path.join(template, '.kx-ready'))) throw new Error(`no Wine template at ${template}`);
   const runDir = fs.mkdtempSync(path.join(wineDir(), 'page-'));
-  const prefix = path.join(runDir, 'prefix');
-  const copied = spawnSync('cp', ['-a', template, prefix]);
-  if (copied.status !== 0) throw new Error(`copying the Wine template failed: ${copied.stderr}`);
-  const env = {
-    ...process.env, WINEPREFIX: prefix, WINEDEBUG: '-all', WINEDLLOVERRIDES: 'mscoree=d;mshtml=d',
-  };
-  const system32 = path.join(prefix, 'drive_c/windows/system32');
-  if (options.launcher) fs.copyFileSync(options.launcher, path.join(system32, 'KXLaunch.exe'));
-
-  const session = { runDir, prefix, env, system32, consoleLines: [], pageErrors: [] };
+  const session = { runDir, consoleLines: [], pageErrors: [] };
   session.close = () => closeSession(session);
+  let query = options.query;
+  if (options.real) {
+    try {
+      const info = await startRealChain(session, options.real);
+      session.env = { ...process.env, ...info.env };
+      session.logs = { game: info.gameLog };
+      query = { gameUpdateUrl: info.gameUpdateUrl, extParam: info.extParam, ...query };
+    } catch (e) {
+      await closeSession(session);
+      throw e;
+    }
+  } else {
+    const prefix = path.join(runDir, 'prefix');
+    const copied = spawnSync('cp', ['-a', template, prefix]);
+    if (copied.status !== 0) throw new Error(`copying the Wine template failed: ${copied.stderr}`);
+    session.prefix = prefix;
+    session.ownPrefix = true;
+    session.env = {
+      ...process.env, WINEPREFIX: prefix, WINEDEBUG: '-all', WINEDLLOVERRIDES: 'mscoree=d;mshtml=d',
+    };
+    session.system32 = path.join(prefix, 'drive_c/windows/system32');
+    if (options.launcher) fs.copyFileSync(options.launcher, path.join(session.system32, 'KXLaunch.exe'));
+  }
+  const { env } = session;
   try {
     if (options.chain) installChain(session, options.chain);
     session.browser = new TestBrowser({
@@ -98,7 +132,7 @@ async function openSession(options) {
     page.on('pageerror', (e) => session.pageErrors.push(e.message));
     await (options.beforeLoad ? options.beforeLoad(page) : null);
     session.bridge.attach(page);
-    await page.goto(session.bridge.pageUrl(options.query), { waitUntil: 'load' });
+    await page.goto(session.bridge.pageUrl(query), { waitUntil: 'load' });
     return session;
   } catch (e) {
     await closeSession(session);
@@ -117,7 +151,12 @@ async function closeSession(s) {
     clearTimeout(timer);
   }
   if (s.bridge) await s.bridge.close();
-  spawnSync(WINESERVER, ['-k'], { env: s.env });
+  if (s.realChain && s.realChain.exitCode === null) {
+    const ended = new Promise((resolve) => s.realChain.on('exit', resolve));
+    s.realChain.stdin.end();
+    await ended;
+  }
+  if (s.ownPrefix) spawnSync(WINESERVER, ['-k'], { env: s.env });
   if (!s.keep) fs.rmSync(s.runDir, { recursive: true, force: true });
 }
 
@@ -136,7 +175,7 @@ function shotsDir() {
 // box of the test browser's process with |caption| and presses |press|.
 function answerBox(session, caption, press, timeoutMs = 20000) {
   const pid = session.browser.lines.find((f) => f[0] === 'loaded')[5];
-  const child = require('node:child_process').spawn(WINE, [winePath(process.env.KX_BOX_ANSWERER),
+  const child = spawn(WINE, [winePath(process.env.KX_BOX_ANSWERER),
     '--timeout-ms', String(timeoutMs), '--pid', pid, '--caption', caption, '--press', press],
   { env: session.env, stdio: ['ignore', 'pipe', 'pipe'] });
   let out = '';
