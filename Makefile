@@ -49,6 +49,7 @@ demo: deps
 	cmake --build --preset win64 -j $(JOBS) --target KXLaunch NPKXGamePlugin kx_test_browser \
 	  kx_game_standin trust_root kx_box_answerer
 	python3 tools/demo/kxdemo.py demo
+	bash tools/page_bridge/demo.sh
 
 bench:
 	@if ls bench/*.sh >/dev/null 2>&1; then for b in bench/*.sh; do bash "$$b" || exit 1; done; \

@@ -10,7 +10,10 @@ packages=(cmake ninja-build g++ make file
   wine64 libz-mingw-w64-dev
   zlib1g-dev libminizip-dev libcjson-dev libgtest-dev libgmock-dev googletest
   nginx-light xvfb xauth osslsigncode openssl nsis dpkg-dev curl unzip libarchive-tools python3
-  clang libclang-rt-14-dev)
+  clang libclang-rt-14-dev
+  chromium fonts-wqy-microhei)
+# The page tests run on Node and npm; a machine that already has a Node of its own keeps it.
+command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
 
 retry() {
   local n=0
@@ -67,4 +70,10 @@ for pkg in cjson minizip; do
     retry apt-get source -qq "$pkg" >/dev/null 2>&1 || { echo "apt-get source $pkg failed" >&2; exit 1; }
   fi
 done
+# The page bridge's npm packages, exactly as locked.
+bridge="$here/tools/page_bridge"
+if [ ! -f "$bridge/node_modules/.package-lock.json" ] ||
+   [ "$bridge/package-lock.json" -nt "$bridge/node_modules/.package-lock.json" ]; then
+  (cd "$bridge" && retry npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+fi
 echo "dependencies ready"

@@ -1,8 +1,8 @@
 // kx_test_browser: hosts an NPAPI plug-in the way a browser does and plays
 // the page for a driver on stdin/stdout. The line protocol is in PROTOCOL.md.
 //
-//   kx_test_browser PLUGIN.dll [--np-version N]
-//   kx_test_browser --mime TYPE [--np-version N]   (the plug-in registered for TYPE)
+//   kx_test_browser PLUGIN.dll [--np-version N] [--page-urls]
+//   kx_test_browser --mime TYPE [--np-version N] [--page-urls]   (the plug-in registered for TYPE)
 #include <windows.h>
 
 #include <cstdio>
@@ -46,7 +46,8 @@ struct Instance {
 
 class Browser {
  public:
-  explicit Browser(uint16_t npVersion) : npVersion_(npVersion), start_(GetTickCount()) {}
+  Browser(uint16_t npVersion, bool pageUrls)
+      : npVersion_(npVersion), start_(GetTickCount()), pageUrls_(pageUrls) {}
 
   // |announce|: says which file it loads (a plug-in found through the registry).
   int run(const std::wstring& pluginPath, bool announce);
@@ -95,6 +96,7 @@ class Browser {
   bool waiting_ = false;
   bool quitting_ = false;
   NPError getUrlResult_ = NPERR_NO_ERROR;
+  bool pageUrls_ = false;  // also print each page call's URL as sent
 };
 
 Browser* g_browser = nullptr;
@@ -229,6 +231,8 @@ NPError Browser::onGetURL(NPP npp, const char* url, const char* target) {
     emit({"url", name, tgt, url});
     return getUrlResult_;
   }
+  // A real page engine evaluates the URL itself (the page bridge does).
+  if (pageUrls_) emit({"pageurl", name, tgt, url});
   std::vector<std::string> fields{"page", name, tgt, call->function};
   fields.insert(fields.end(), call->args.begin(), call->args.end());
   emit(fields);
@@ -447,12 +451,15 @@ void Browser::execute(const std::vector<std::string>& f) {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2 || (std::wstring(argv[1]) == L"--mime" && argc < 3)) {
     std::fprintf(stderr,
-                 "usage: kx_test_browser PLUGIN.dll|--mime TYPE [--np-version N]\n");
+                 "usage: kx_test_browser PLUGIN.dll|--mime TYPE [--np-version N] [--page-urls]\n");
     return 2;
   }
   const bool byMime = std::wstring(argv[1]) == L"--mime";
   const int firstOption = byMime ? 3 : 2;
   uint16_t version = 27;
+  bool pageUrls = false;
+  for (int i = firstOption; i < argc; ++i)
+    if (std::wstring(argv[i]) == L"--page-urls") pageUrls = true;
   for (int i = firstOption; i + 1 < argc; ++i)
     if (std::wstring(argv[i]) == L"--np-version") {
       std::string text;
@@ -467,6 +474,6 @@ int wmain(int argc, wchar_t** argv) {
       return 3;
     }
   }
-  kx::browser::Browser browser(version);
+  kx::browser::Browser browser(version, pageUrls);
   return browser.run(path, byMime);
 }
