@@ -15,6 +15,10 @@ std::string escapePageArgument(const std::string& text) {
       case '\n': out += "\\n"; continue;
       case '\r': out += "\\r"; continue;
       case '\0': out += "\\x00"; continue;
+      // A browser drops tabs from a URL and percent-decodes a javascript: URL
+      // before it runs it, so a raw "%27" would end the string literal.
+      case '\t': out += "\\t"; continue;
+      case '%': out += "\\x25"; continue;
       default: break;
     }
     // "</" could close the page's script element around a generated call.

@@ -48,6 +48,10 @@ TEST(PageCallUrlTest, ScriptCharactersAreEscaped) {
       // Neighbours of U+2028 stay as they are; a cut-off sequence too.
       {"\xE2\x80\xA7\xE2\x80\xAA\xE2\x80", "\xE2\x80\xA7\xE2\x80\xAA\xE2\x80"},
       {"'); alert('x", "\\'); alert(\\'x"},
+      // What a browser would undo before the script runs: percent escapes and tabs.
+      {"%27)+(window.pwned=1)+(%27", "\\x2527)+(window.pwned=1)+(\\x2527"},
+      {"100%", "100\\x25"},
+      {"a\tb", "a\\tb"},
   };
   for (const auto& c : cases) EXPECT_EQ(escapePageArgument(c.in), c.out) << c.in;
   EXPECT_EQ(pageCallUrl("f", {"it's", "a\nb"}), "javascript:f('it\\'s','a\\nb')");
