@@ -2,7 +2,6 @@
 // stand-in launcher in the prefix's system directory reporting its phases,
 // and the stand-in game client it starts from a cache tree.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 
 #include "tests/plugin/browser_session_win.h"
 #include "tests/plugin/dialog_finder_win.h"
+#include "tests/plugin/system_launcher_win.h"
 #include "tests/support/game_standin_win.h"
 #include "tests/support/test_tree_win.h"
 
@@ -28,12 +28,6 @@ std::wstring signedStandin() {
 std::wstring wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 std::string narrowAscii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-std::wstring systemLauncherPath() {
-  wchar_t dir[MAX_PATH] = {};
-  GetSystemDirectoryW(dir, MAX_PATH - 1);
-  return std::wstring(dir) + L"\\KXLaunch.exe";
-}
-
 // Sets an environment variable for the browser and everything it starts.
 class ScopedEnv {
  public:
@@ -44,22 +38,6 @@ class ScopedEnv {
 
  private:
   const wchar_t* name_;
-};
-
-// The signed stand-in as <system directory>\KXLaunch.exe for one test.
-class SystemStandin {
- public:
-  SystemStandin() { copied_ = CopyFileW(signedStandin().c_str(), systemLauncherPath().c_str(), FALSE) != 0; }
-  ~SystemStandin() {
-    for (int i = 0; i < 250 && !DeleteFileW(systemLauncherPath().c_str()) &&
-                    GetLastError() != ERROR_FILE_NOT_FOUND;
-         ++i)
-      Sleep(20);
-  }
-  bool copied() const { return copied_; }
-
- private:
-  bool copied_ = false;
 };
 
 // Polls |check| until it holds or |timeoutMs| passed.
@@ -118,20 +96,6 @@ DWORD gamePid(const std::vector<std::string>& log) {
   return 0;
 }
 
-// Processes named |name| whose parent is |parent|.
-std::vector<DWORD> childrenNamed(DWORD parent, const wchar_t* name) {
-  std::vector<DWORD> found;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return found;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-    if (entry.th32ParentProcessID == parent && _wcsicmp(entry.szExeFile, name) == 0)
-      found.push_back(entry.th32ProcessID);
-  CloseHandle(snapshot);
-  return found;
-}
-
 // Waits for |process| and gives its exit code; -1 while it still runs.
 long exitCode(HANDLE process, DWORD timeoutMs) {
   if (!process || WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) return -1;
@@ -165,30 +129,18 @@ class PluginRunTest : public ::testing::Test {
     endStrays(L"KXLaunch.exe", L"");
     endStrays(L"kxmain.exe", gameDir_);
   }
-  // Processes named |name| running from |folder| (any folder when empty) or
-  // started by this test's browser.
+  // Processes named |name| running from |folder| (or the system launcher).
   void endStrays(const wchar_t* name, const std::wstring& folder) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more;
-         more = Process32NextW(snapshot, &entry)) {
-      if (_wcsicmp(entry.szExeFile, name) != 0) continue;
-      HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                                   entry.th32ProcessID);
-      if (!process) continue;
-      wchar_t image[MAX_PATH] = {};
-      DWORD size = MAX_PATH;
-      QueryFullProcessImageNameW(process, 0, image, &size);
-      const std::wstring path(image, size);
-      const bool ours = folder.empty()
-                            ? _wcsicmp(path.c_str(), systemLauncherPath().c_str()) == 0
-                            : _wcsnicmp(path.c_str(), folder.c_str(), folder.size()) == 0;
-      if (ours) TerminateProcess(process, 9);
-      CloseHandle(process);
+    const std::wstring place = folder.empty() ? systemLauncherPath() : folder;
+    for (DWORD pid : processesNamed(name)) {
+      const std::wstring image = processImage(pid);
+      if (image.empty() || _wcsnicmp(image.c_str(), place.c_str(), place.size()) != 0) continue;
+      HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
+      if (process) {
+        TerminateProcess(process, 9);
+        CloseHandle(process);
+      }
     }
-    CloseHandle(snapshot);
   }
 
   // |launcherTail| runs after the phases and the game start.
@@ -224,7 +176,7 @@ class PluginRunTest : public ::testing::Test {
   kx::test::TempTree tree_{L"plugin_run"};
   std::wstring launchLogPath_ = tree_.path(L"launch.log");
   ScopedEnv logEnv_{L"KX_LAUNCHER_STANDIN_LOG", launchLogPath_};
-  SystemStandin launcher_;
+  SystemLauncher launcher_{signedStandin()};
   std::unique_ptr<ScopedEnv> script_;
   std::wstring gameDir_;
   BrowserSession b_;
@@ -295,7 +247,7 @@ TEST_F(PluginRunTest, DestroyEndsTheLauncherAtOnceAndTheGameAfterItsGrace) {
   run("ignore 0x2102", ";after 60000 exit 0");
   ASSERT_TRUE(gameReady());
   ASSERT_TRUE(eventually([&] { return logHas(launchLog(), "start-game "); }));
-  const std::vector<DWORD> launchers = childrenNamed(std::stoul(pid_), L"KXLaunch.exe");
+  const std::vector<DWORD> launchers = processesNamed(L"KXLaunch.exe", std::stoul(pid_));
   ASSERT_EQ(launchers.size(), 1u);
   HANDLE launcher = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, launchers[0]);
   // The game logs its 0x0101 once the plug-in's handling of it has returned.
