@@ -169,7 +169,7 @@ TEST(PluginLauncherStartTest, ARefusedLauncherIsNotStartedAndTheUserIsTold) {
     const auto box = waitForDialog(browserPid(b), L"启动失败");
     ASSERT_TRUE(box);
     EXPECT_EQ(box->texts, std::vector<std::wstring>{L"无法启动程序"});
-    EXPECT_TRUE(processesNamed(L"KXLaunch.exe").empty());
+    EXPECT_TRUE(processesNamed(L"KXLaunch.exe", browserPid(b)).empty());
     ASSERT_TRUE(pressButton(box->window, IDOK));
     ASSERT_TRUE(invokeReturned(b, "OnScriptMessage"));
     const std::vector<Line> calls = pageCalls(b);
