@@ -86,14 +86,4 @@ bool waitGone(HWND dialog, DWORD timeoutMs) {
   return true;
 }
 
-std::string narrow(const std::wstring& text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0, nullptr, nullptr);
-  std::string out(n > 0 ? n : 0, '\0');
-  if (n > 0)
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n,
-                        nullptr, nullptr);
-  return out;
-}
-
 }  // namespace kx::testing

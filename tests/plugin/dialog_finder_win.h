@@ -30,8 +30,6 @@ bool pressButton(HWND dialog, int id);
 // Waits until |dialog| is gone.
 bool waitGone(HWND dialog, DWORD timeoutMs = 15000);
 
-std::string narrow(const std::wstring& text);
-
 }  // namespace kx::testing
 
 #endif  // KX_TESTS_PLUGIN_DIALOG_FINDER_WIN_H_

@@ -1,7 +1,6 @@
 // The real plug-in in the test browser with launchers in the prefix's system
 // directory: which file it starts, how, and what the page and the user see.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -9,52 +8,15 @@
 #include <vector>
 
 #include "tests/plugin/browser_session_win.h"
+#include "common/base/text_convert_win.h"
 #include "tests/plugin/dialog_finder_win.h"
+#include "tests/plugin/system_launcher_win.h"
 
 namespace kx::testing {
 namespace {
 
 std::wstring realDll() { return windowsPathFromEnv("KX_PLUGIN_DLL"); }
 std::wstring pkiFile(const wchar_t* name) { return windowsPathFromEnv("KX_PKI_DIR") + L"\\" + name; }
-
-std::wstring systemDirectory() {
-  wchar_t dir[MAX_PATH] = {};
-  GetSystemDirectoryW(dir, MAX_PATH - 1);
-  return dir;
-}
-
-// Puts a file in place as <system directory>\KXLaunch.exe for one test.
-class SystemLauncher {
- public:
-  explicit SystemLauncher(const std::wstring& source)
-      : path_(systemDirectory() + L"\\KXLaunch.exe") {
-    copied_ = CopyFileW(source.c_str(), path_.c_str(), FALSE) != 0;
-  }
-  ~SystemLauncher() {
-    // A launcher still running keeps its image busy for a moment.
-    for (int i = 0; i < 250 && !DeleteFileW(path_.c_str()) &&
-                    GetLastError() != ERROR_FILE_NOT_FOUND;
-         ++i)
-      Sleep(20);
-  }
-  bool copied() const { return copied_; }
-
- private:
-  std::wstring path_;
-  bool copied_ = false;
-};
-
-std::vector<DWORD> processesNamed(const wchar_t* name) {
-  std::vector<DWORD> found;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return found;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-    if (_wcsicmp(entry.szExeFile, name) == 0) found.push_back(entry.th32ProcessID);
-  CloseHandle(snapshot);
-  return found;
-}
 
 std::vector<Line> pageCalls(BrowserSession& b, const std::string& instance = "a") {
   std::vector<Line> out;
@@ -71,6 +33,11 @@ std::string windowOf(BrowserSession& b, const std::string& instance = "a") {
   for (const Line& line : b.linesOf("window"))
     if (line.size() >= 4 && line[1] == instance && line[3] != "0") return line[3];
   return "";
+}
+
+std::string utf8(const std::wstring& text) {
+  std::string out;
+  return wideToUtf8(text, out);
 }
 
 std::string lower(std::string text) {
@@ -192,7 +159,8 @@ void loadPage(BrowserSession& b, const std::string& params) {
 
 TEST(PluginLauncherStartTest, ARefusedLauncherIsNotStartedAndTheUserIsTold) {
   for (const wchar_t* file : {L"unsigned.exe", L"other.exe", L"tampered.exe"}) {
-    SCOPED_TRACE(narrow(file));
+    std::string name;
+    SCOPED_TRACE(wideToUtf8(file, name));
     SystemLauncher launcher(pkiFile(file));
     ASSERT_TRUE(launcher.copied());
     BrowserSession b;
@@ -201,7 +169,7 @@ TEST(PluginLauncherStartTest, ARefusedLauncherIsNotStartedAndTheUserIsTold) {
     const auto box = waitForDialog(browserPid(b), L"启动失败");
     ASSERT_TRUE(box);
     EXPECT_EQ(box->texts, std::vector<std::wstring>{L"无法启动程序"});
-    EXPECT_TRUE(processesNamed(L"KXLaunch.exe").empty());
+    EXPECT_TRUE(processesNamed(L"KXLaunch.exe", browserPid(b)).empty());
     ASSERT_TRUE(pressButton(box->window, IDOK));
     ASSERT_TRUE(invokeReturned(b, "OnScriptMessage"));
     const std::vector<Line> calls = pageCalls(b);
@@ -224,7 +192,7 @@ TEST(PluginLauncherStartTest, NormalLaunchRunsTheVerifiedSystemLauncherHidden) {
   ASSERT_TRUE(b.sync());
   const std::vector<Launch> launches = record.waitFor(1);
   ASSERT_EQ(launches.size(), 1u);
-  EXPECT_EQ(lower(launches[0].path), lower(narrow(systemDirectory())) + "\\kxlaunch.exe");
+  EXPECT_EQ(lower(launches[0].path), lower(utf8(systemDirectory())) + "\\kxlaunch.exe");
   EXPECT_EQ(launches[0].flags & STARTF_USESHOWWINDOW, static_cast<unsigned>(STARTF_USESHOWWINDOW));
   EXPECT_EQ(launches[0].show, static_cast<unsigned>(SW_HIDE));
   EXPECT_EQ(launches[0].commandLine, "KXLaunch.exe __KX_LAUNCH_NORMAL__ " + windowOf(b) + " " +

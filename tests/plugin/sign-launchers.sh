@@ -1,10 +1,16 @@
 #!/bin/bash
-# sign-launchers.sh <pki dir> <program.exe> <out dir>: the program signed by
-# the test Corvane certificate (out/KXLaunch.exe) and unsigned (out/unsigned.exe).
+# sign-launchers.sh <pki dir> <recorder.exe> <stand-in KXLaunch.exe> <out dir>:
+# signed by the test Corvane certificate, out/KXLaunch.exe (the recorder) and
+# out/standin/KXLaunch.exe (the stand-in launcher); out/unsigned.exe, the
+# recorder unsigned.
 set -euo pipefail
-pki=$1; program=$2; out=$3
-mkdir -p "$out"
-rm -f "$out/KXLaunch.exe"
-osslsigncode sign -certs "$pki/corvane.pem" -key "$pki/corvane.key" -h sha256 -n "KX Launcher" \
-  -in "$program" -out "$out/KXLaunch.exe" >/dev/null
-cp "$program" "$out/unsigned.exe"
+pki=$1; recorder=$2; standin=$3; out=$4
+mkdir -p "$out/standin"
+sign() {
+  rm -f "$2"
+  osslsigncode sign -certs "$pki/corvane.pem" -key "$pki/corvane.key" -h sha256 -n "KX Launcher" \
+    -in "$1" -out "$2" >/dev/null
+}
+sign "$recorder" "$out/KXLaunch.exe"
+sign "$standin" "$out/standin/KXLaunch.exe"
+cp "$recorder" "$out/unsigned.exe"
