@@ -63,11 +63,6 @@ bool sawPage(BrowserSession& b, const Line& call) {
   return false;
 }
 
-size_t countPage(BrowserSession& b, const Line& call) {
-  size_t n = 0;
-  for (const Line& seen : pageCalls(b)) n += seen == call;
-  return n;
-}
 
 // |wanted| appear in this order among |calls| (others may come between).
 ::testing::AssertionResult inOrder(const std::vector<Line>& calls, const std::vector<Line>& wanted) {
@@ -123,7 +118,9 @@ class PluginRunTest : public ::testing::Test {
     gameDir_ = tree_.path(L"cache\\Kx");
   }
   void TearDown() override {
-    if (started_) EXPECT_EQ(b_.finish(), 0);
+    if (started_) {
+      EXPECT_EQ(b_.finish(), 0);
+    }
     // A launcher or game started after the plug-in's last look (a relaunch
     // under way at NPP_Destroy) is this test's to end.
     endStrays(L"KXLaunch.exe", L"");

@@ -1,8 +1,8 @@
 #ifndef KX_TESTS_PLUGIN_SYSTEM_LAUNCHER_WIN_H_
 #define KX_TESTS_PLUGIN_SYSTEM_LAUNCHER_WIN_H_
 
-// The one place the plug-in starts its launcher from, <system directory>\
-// KXLaunch.exe, filled for one test, and the processes started from it.
+// The one place the plug-in starts its launcher from, KXLaunch.exe in the
+// system directory, filled for one test, and the processes started from it.
 
 #include <windows.h>
 
