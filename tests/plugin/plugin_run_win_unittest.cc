@@ -13,6 +13,7 @@
 #include "tests/plugin/dialog_finder_win.h"
 #include "tests/plugin/system_launcher_win.h"
 #include "tests/support/game_standin_win.h"
+#include "tests/support/scoped_env_win.h"
 #include "tests/support/test_tree_win.h"
 
 namespace kx::testing {
@@ -28,17 +29,7 @@ std::wstring signedStandin() {
 std::wstring wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 std::string narrowAscii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-// Sets an environment variable for the browser and everything it starts.
-class ScopedEnv {
- public:
-  ScopedEnv(const wchar_t* name, const std::wstring& value) : name_(name) {
-    SetEnvironmentVariableW(name, value.c_str());
-  }
-  ~ScopedEnv() { SetEnvironmentVariableW(name_, nullptr); }
-
- private:
-  const wchar_t* name_;
-};
+using kx::test::ScopedEnv;
 
 // Polls |check| until it holds or |timeoutMs| passed.
 bool eventually(const std::function<bool()>& check, DWORD timeoutMs = 20000) {

@@ -9,6 +9,7 @@
 #include "common/protocol/wire.h"
 #include "tests/support/copy_data_recorder_win.h"
 #include "tests/support/game_standin_win.h"
+#include "tests/support/scoped_env_win.h"
 #include "tests/support/test_process_win.h"
 #include "tests/support/test_tree_win.h"
 
@@ -22,19 +23,6 @@ std::string narrow(const std::wstring& text) {
   for (wchar_t c : text) out.push_back(static_cast<char>(c));
   return out;
 }
-
-// Sets an environment variable of this process (inherited by what it starts)
-// for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const wchar_t* name, const std::wstring& value) : name_(name) {
-    SetEnvironmentVariableW(name, value.c_str());
-  }
-  ~ScopedEnv() { SetEnvironmentVariableW(name_, nullptr); }
-
- private:
-  const wchar_t* name_;
-};
 
 class LauncherStandinTest : public ::testing::Test {
  protected:
